@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QTimer;
+
+// The clock behind a control's auto-repeat. Controls talk to this interface so
+// that tests can drive the repeats with a simulated clock instead of sleeping.
+// Semantics follow a system timer: start() restarts the countdown, and a new
+// interval given while running restarts the countdown with that interval.
+class RepeatTimer : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual int interval() const = 0;
+    virtual void setInterval(int msec) = 0;
+    virtual void start() = 0;
+    virtual void stop() = 0;
+    virtual bool isActive() const = 0;
+
+Q_SIGNALS:
+    void timeout();
+};
+
+// The real clock, a QTimer.
+class QtRepeatTimer final : public RepeatTimer
+{
+    Q_OBJECT
+public:
+    explicit QtRepeatTimer(QObject *parent = nullptr);
+
+    int interval() const override;
+    void setInterval(int msec) override;
+    void start() override;
+    void stop() override;
+    bool isActive() const override;
+
+private:
+    QTimer *m_timer;
+};
+
+// Makes the timer of a control, parented to it. Controls make their timer on
+// first need; a test hands in a factory that returns a simulated clock.
+using RepeatTimerFactory = std::function<RepeatTimer *(QObject *parent)>;
+RepeatTimer *makeDefaultRepeatTimer(QObject *parent);
