@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#include "settings/programsettings.h"
+
+#include "settings/inifile.h"
+
+namespace oq {
+
+static_assert(settingKey(QuoteFileKey::FileName).id == QuoteFileKey::FileName
+                  && settingKey(QuoteFileKey::InstallDir).id == QuoteFileKey::InstallDir
+                  && settingKey(QuoteFileKey::FontSize).id == QuoteFileKey::FontSize
+                  && settingKey(QuoteFileKey::ExitCountdown).id == QuoteFileKey::ExitCountdown,
+              "QuoteFileKeys must list the keys in the order of QuoteFileKey");
+
+namespace {
+
+QString readText(const TIniFile &file, QuoteFileKey id)
+{
+    const SettingKey &key = settingKey(id);
+    return file.ReadText(QLatin1String(QuoteFileSection), QLatin1String(key.name), QLatin1String(key.textDefault));
+}
+
+qint32 readNumber(const TIniFile &file, QuoteFileKey id)
+{
+    const SettingKey &key = settingKey(id);
+    return file.ReadNumber(QLatin1String(QuoteFileSection), QLatin1String(key.name), key.numberDefault);
+}
+
+} // namespace
+
+ProgramSettings readProgramSettings(const TIniFile &settingsFile)
+{
+    ProgramSettings settings;
+    settings.QuoteFileName = readText(settingsFile, QuoteFileKey::FileName);
+    settings.InstallDir = readText(settingsFile, QuoteFileKey::InstallDir);
+    settings.FontSize = readNumber(settingsFile, QuoteFileKey::FontSize);
+    settings.ExitCountdown = qMax(0, readNumber(settingsFile, QuoteFileKey::ExitCountdown));
+    return settings;
+}
+
+void writeProgramSettings(TIniFile &settingsFile, const QString &quoteFileName, qint32 fontSize)
+{
+    const QLatin1String section(QuoteFileSection);
+    settingsFile.WriteText(section, QLatin1String(settingKey(QuoteFileKey::FileName).name), quoteFileName);
+    settingsFile.WriteNumber(section, QLatin1String(settingKey(QuoteFileKey::FontSize).name), fontSize);
+}
+
+bool CloseFailureCounter::mayCloseAfterFailure()
+{
+    ++m_failures;
+    return m_failures >= 2;
+}
+
+} // namespace oq

@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: MIT
+#include "settings/programsettings.h"
+
+#include "settings/inifile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestProgramSettings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void read_data();
+    void read();
+
+    void write_firstRun_storesDefaults();
+    void write_keepsOtherSectionsAndInstallDir();
+    void write_filenameFails_fontSizeNotTried();
+
+    void closeFailures_data();
+    void closeFailures();
+
+private:
+    QString profilePath() const { return oq::profileFilePath(QLatin1String(oq::SettingsFileName)); }
+    void writeProfile(const QByteArray &data);
+    QByteArray readProfile() const;
+
+    std::unique_ptr<QTemporaryDir> m_configHome;
+};
+
+void TestProgramSettings::initTestCase()
+{
+    m_configHome = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_configHome->isValid());
+    qputenv("XDG_CONFIG_HOME", m_configHome->path().toLocal8Bit());
+}
+
+void TestProgramSettings::init()
+{
+    QDir(oq::profileFolder()).removeRecursively();
+}
+
+void TestProgramSettings::writeProfile(const QByteArray &data)
+{
+    QVERIFY(QDir().mkpath(oq::profileFolder()));
+    QFile file(profilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(data), data.size());
+}
+
+QByteArray TestProgramSettings::readProfile() const
+{
+    QFile file(profilePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void TestProgramSettings::read_data()
+{
+    QTest::addColumn<QByteArray>("content"); // null: no profile file at all
+    QTest::addColumn<QString>("quoteFileName");
+    QTest::addColumn<QString>("installDir");
+    QTest::addColumn<int>("fontSize");
+    QTest::addColumn<int>("exitCountdown");
+
+    QTest::newRow("noFile") << QByteArray() << "Quote.txt" << "" << 8 << 0;
+    QTest::newRow("otherSectionsOnly") << QByteArray("[Position]\nFlags=0\n") << "Quote.txt" << "" << 8 << 0;
+    QTest::newRow("allSet") << QByteArray("[quotefile]\nfilename=/home/u/q.txt\nInstallDir=/home/u/fav\n"
+                                          "FontSize=14\nExitCountdown=30\n")
+                            << "/home/u/q.txt" << "/home/u/fav" << 14 << 30;
+    QTest::newRow("namesInAnyCase") << QByteArray("[QUOTEFILE]\nFILENAME=a.txt\nfontsize=10\n") << "a.txt" << ""
+                                    << 10 << 0;
+    QTest::newRow("hexFontSize") << QByteArray("[quotefile]\nFontSize=0x0C\n") << "Quote.txt" << "" << 12 << 0;
+    QTest::newRow("wordFontSize") << QByteArray("[quotefile]\nFontSize=big\n") << "Quote.txt" << "" << 8 << 0;
+    QTest::newRow("oddFontSizeHandedOn") << QByteArray("[quotefile]\nFontSize=-3\n") << "Quote.txt" << "" << -3 << 0;
+    QTest::newRow("emptyFilenameKept") << QByteArray("[quotefile]\nfilename=\n") << "" << "" << 8 << 0;
+    QTest::newRow("negativeCountdownOff") << QByteArray("[quotefile]\nExitCountdown=-5\n") << "Quote.txt" << "" << 8
+                                          << 0;
+    QTest::newRow("malformedCountdownOff") << QByteArray("[quotefile]\nExitCountdown=soon\n") << "Quote.txt" << ""
+                                           << 8 << 0;
+}
+
+void TestProgramSettings::read()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, quoteFileName);
+    QFETCH(QString, installDir);
+    QFETCH(int, fontSize);
+    QFETCH(int, exitCountdown);
+
+    if (!content.isNull())
+        writeProfile(content);
+    const oq::ProgramSettings settings = oq::readProgramSettings(TIniFile(QLatin1String(oq::SettingsFileName)));
+    QCOMPARE(settings.QuoteFileName, quoteFileName);
+    QCOMPARE(settings.InstallDir, installDir);
+    QCOMPARE(settings.FontSize, fontSize);
+    QCOMPARE(settings.ExitCountdown, exitCountdown);
+}
+
+void TestProgramSettings::write_firstRun_storesDefaults()
+{
+    TIniFile settingsFile(QLatin1String(oq::SettingsFileName));
+    const oq::ProgramSettings settings = oq::readProgramSettings(settingsFile);
+    oq::writeProgramSettings(settingsFile, settings.QuoteFileName, settings.FontSize);
+    QCOMPARE(readProfile(), QByteArray("[quotefile]\nfilename=Quote.txt\nFontSize=8\n"));
+}
+
+void TestProgramSettings::write_keepsOtherSectionsAndInstallDir()
+{
+    // The placement store wrote its section first; a hand-set InstallDir and the countdown stay as they are.
+    const QByteArray before("[Position]\r\nFormVersion=0\r\n\r\n[quotefile]\r\nInstallDir = /data/fav \r\n"
+                            "FILENAME=old.txt\r\nExitCountdown=20\r\n");
+    writeProfile(before);
+    TIniFile placement(QStringLiteral("OMBRYQuote.ini")); // another spelling of the same file
+    TIniFile settingsFile(QLatin1String(oq::SettingsFileName));
+    oq::writeProgramSettings(settingsFile, QStringLiteral("/home/u/new quotes.txt"), 12);
+    QCOMPARE(readProfile(), QByteArray("[Position]\r\nFormVersion=0\r\n\r\n[quotefile]\r\nInstallDir = /data/fav \r\n"
+                                       "FILENAME=/home/u/new quotes.txt\r\nExitCountdown=20\r\nFontSize=12\n"));
+    const oq::ProgramSettings settings = oq::readProgramSettings(placement);
+    QCOMPARE(settings.InstallDir, QStringLiteral("/data/fav"));
+    QCOMPARE(settings.FontSize, 12);
+    QCOMPARE(settings.ExitCountdown, 20);
+}
+
+void TestProgramSettings::write_filenameFails_fontSizeNotTried()
+{
+    // A file name with a line break cannot be stored; the close then fails before "FontSize" is written.
+    writeProfile("[quotefile]\nfilename=a.txt\nFontSize=9\n");
+    TIniFile settingsFile(QLatin1String(oq::SettingsFileName));
+    bool thrown = false;
+    try {
+        oq::writeProgramSettings(settingsFile, QStringLiteral("odd\nname.txt"), 20);
+    } catch (const EIniFileException &e) {
+        thrown = true;
+        QCOMPARE(e.message(), QStringLiteral("Unable to write to ombryquote.ini"));
+    }
+    QVERIFY(thrown);
+    QCOMPARE(readProfile(), QByteArray("[quotefile]\nfilename=a.txt\nFontSize=9\n"));
+}
+
+void TestProgramSettings::closeFailures_data()
+{
+    // Each event: F a failed write at close, S a successful one. Expected: after each F, whether the program may
+    // close anyway.
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<QString>("mayClose");
+
+    QTest::newRow("firstFailureKeepsOpen") << "F" << "n";
+    QTest::newRow("secondConsecutiveFailureCloses") << "FF" << "ny";
+    QTest::newRow("successStartsAfresh") << "FSF" << "nn";
+    QTest::newRow("keepsClosingAfterTwo") << "FFF" << "nyy";
+}
+
+void TestProgramSettings::closeFailures()
+{
+    QFETCH(QString, events);
+    QFETCH(QString, mayClose);
+
+    oq::CloseFailureCounter counter;
+    QString answers;
+    for (const QChar event : events) {
+        if (event == u'F')
+            answers += counter.mayCloseAfterFailure() ? u'y' : u'n';
+        else
+            counter.reset();
+    }
+    QCOMPARE(answers, mayClose);
+}
+
+QTEST_GUILESS_MAIN(TestProgramSettings)
+#include "tst_programsettings.moc"
