@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: MIT
+// Loading, titling and searching a quote file of the maximum size.
+//   bench_quotes --benchmark_format=json
+#include "quotegen.h"
+
+#include "quotes/quoteindex.h"
+#include "quotes/quotesearch.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <memory>
+#include <vector>
+
+using namespace oq;
+
+namespace {
+
+struct Files
+{
+    QTemporaryDir dir;
+    QString max;  // exactly 33,000 quotes
+    QString huge; // 100,000 quotes: everything past the limit must cost little
+    qint64 maxBytes = 0;
+
+    Files()
+    {
+        max = write(QStringLiteral("q33000.txt"), generateQuoteFile(MaxQuotes), &maxBytes);
+        huge = write(QStringLiteral("q100000.txt"), generateQuoteFile(100000), nullptr);
+    }
+    QString write(const QString &name, const QByteArray &bytes, qint64 *size)
+    {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            std::abort();
+        if (size)
+            *size = bytes.size();
+        return f.fileName();
+    }
+};
+
+Files &files()
+{
+    static Files f;
+    return f;
+}
+
+// Heap bytes in use: what the index holds, whatever pages malloc keeps.
+long heapBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return long(info.uordblks + info.hblkhd);
+}
+
+// The floor: read the file and find every line, nothing else.
+void BM_ReadAndSplitFloor(benchmark::State &state)
+{
+    std::vector<std::pair<qint32, qint32>> lines;
+    for (auto _ : state) {
+        QFile f(files().max);
+        if (!f.open(QIODevice::ReadOnly))
+            std::abort();
+        const QByteArray bytes = f.readAll();
+        lines.clear();
+        const char *d = bytes.constData();
+        const qsizetype n = bytes.size();
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            if (d[i] == '\r' || d[i] == '\n') {
+                lines.emplace_back(qint32(start), qint32(i - start));
+                if (d[i] == '\r' && i + 1 < n && d[i + 1] == '\n')
+                    ++i;
+                start = i + 1;
+            }
+        }
+        if (start < n)
+            lines.emplace_back(qint32(start), qint32(n - start));
+        benchmark::DoNotOptimize(lines.data());
+    }
+    state.SetBytesProcessed(state.iterations() * files().maxBytes);
+}
+BENCHMARK(BM_ReadAndSplitFloor)->Unit(benchmark::kMillisecond);
+
+// Read, decode, split, index and title.
+void BM_LoadFile(benchmark::State &state)
+{
+    auto index = std::make_unique<QuoteIndex>();
+    for (auto _ : state) {
+        index->load(files().max);
+        benchmark::DoNotOptimize(index->QuoteCount);
+    }
+    state.SetBytesProcessed(state.iterations() * files().maxBytes);
+    state.counters["quotes"] = index->QuoteCount;
+}
+BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond);
+
+void BM_LoadFile100k(benchmark::State &state)
+{
+    auto index = std::make_unique<QuoteIndex>();
+    for (auto _ : state) {
+        index->load(files().huge);
+        benchmark::DoNotOptimize(index->QuoteCount);
+    }
+    state.counters["quotes"] = index->QuoteCount;
+}
+BENCHMARK(BM_LoadFile100k)->Unit(benchmark::kMillisecond);
+
+void BM_BuildTitles(benchmark::State &state)
+{
+    QuoteIndex index;
+    index.load(files().max);
+    TitleList titles;
+    for (auto _ : state) {
+        titles.clear();
+        for (qint32 q = 0; q < index.QuoteCount; ++q)
+            appendQuoteTitle(titles, index.QuoteLines.at(index.QuoteStarts[size_t(q)]), q);
+        benchmark::DoNotOptimize(titles.buffer().constData());
+    }
+}
+BENCHMARK(BM_BuildTitles)->Unit(benchmark::kMillisecond);
+
+void BM_SortTitles(benchmark::State &state)
+{
+    QuoteIndex index;
+    index.load(files().max);
+    for (auto _ : state) {
+        QStringList titles = index.sortedTitles();
+        benchmark::DoNotOptimize(titles.data());
+    }
+}
+BENCHMARK(BM_SortTitles)->Unit(benchmark::kMillisecond);
+
+// A common word in any case, over all 33,000 quotes.
+void BM_Search(benchmark::State &state)
+{
+    QuoteIndex index;
+    index.load(files().max);
+    const QString word = QStringLiteral("LoVe");
+    qsizetype hits = 0;
+    for (auto _ : state) {
+        hits = findQuotes(index, word).size();
+        benchmark::DoNotOptimize(hits);
+    }
+    state.counters["matches"] = double(hits);
+}
+BENCHMARK(BM_Search)->Unit(benchmark::kMillisecond);
+
+// Memory the loaded index holds, as a multiple of the file size.
+void BM_IndexMemory(benchmark::State &state)
+{
+    double ratio = 0;
+    for (auto _ : state) {
+        const long before = heapBytes();
+        auto index = std::make_unique<QuoteIndex>();
+        index->load(files().max);
+        const long after = heapBytes();
+        ratio = double(after - before) / double(files().maxBytes);
+        benchmark::DoNotOptimize(index->QuoteCount);
+    }
+    state.counters["bytes_per_file_byte"] = ratio;
+}
+BENCHMARK(BM_IndexMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

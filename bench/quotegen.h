@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArray>
+
+#include <cstdint>
+
+// Writes a quote file of `count` quotes in the program's format: a few lines
+// of words, an author line, two empty lines; about 180 bytes a quote, so
+// 33,000 quotes make about 6 MB. The same count always gives the same bytes.
+inline QByteArray generateQuoteFile(int count)
+{
+    static const char *const words[] = {
+        "the",    "of",     "and",   "to",      "in",     "a",       "is",    "that",   "for",    "it",
+        "as",     "was",    "with",  "be",      "by",     "on",      "not",   "he",     "this",   "are",
+        "or",     "his",    "from",  "at",      "which",  "but",     "have",  "an",     "they",   "you",
+        "wisdom", "virtue", "time",  "truth",   "nature", "friend",  "mind",  "heart",  "world",  "life",
+        "man",    "reason", "fear",  "hope",    "power",  "justice", "peace", "honour", "beauty", "patience",
+        "love",   "death",  "fool",  "learned", "silent", "courage", "art",   "speech", "happy",  "labour",
+    };
+    constexpr int wordCount = sizeof(words) / sizeof(words[0]);
+    std::uint32_t state = 2463534242u;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    };
+    QByteArray out;
+    out.reserve(qsizetype(count) * 190);
+    for (int q = 0; q < count; ++q) {
+        const int lines = 1 + int(next() % 3);
+        for (int l = 0; l < lines; ++l) {
+            const int n = 5 + int(next() % 6);
+            for (int w = 0; w < n; ++w) {
+                const char *word = words[next() % wordCount];
+                if (w == 0 && l == 0)
+                    out += char(word[0] - 32), out += word + 1;
+                else
+                    out += word;
+                out += w + 1 < n ? ' ' : (l + 1 < lines ? ',' : '.');
+            }
+            out += "\r\n";
+        }
+        out += "    -- Author ";
+        out += QByteArray::number(q % 977);
+        out += "\r\n\r\n\r\n";
+    }
+    return out;
+}

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+namespace oq {
+
+// The favourites file: "FavQuote.txt" in the folder the settings name, or in
+// the user's data folder when none is named.
+QString favouritesPath(const QString &installDir);
+
+// Appends `text` as one entry and one empty entry to the favourites file and
+// writes every entry followed by CR LF, in UTF-8. Line breaks inside the text
+// become CR LF. An existing file that cannot be read is left alone ("Cannot
+// open file %s"); the file is replaced only by a complete new one ("Cannot
+// create file %s" when that fails). Throws oq::Exception.
+void appendFavourite(const QString &path, const QString &text);
+
+// Whether the open quote file is the favourites file: equal paths once the
+// ASCII letters are folded, nothing else normalised.
+bool isSameFavouritesPath(const QString &quoteFileName, const QString &favouritesPath);
+
+} // namespace oq

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace oq {
+
+// The lines of a text file, held as one decoded buffer plus the position and
+// length of every line. A quote file of 33,000 quotes has a few hundred
+// thousand lines; one buffer keeps that to about twice the file's size
+// instead of one heap string per line.
+class LineList
+{
+public:
+    int size() const { return int(m_start.size()); }
+    int count() const { return size(); }
+    bool isEmpty() const { return m_start.empty(); }
+
+    QStringView at(int i) const { return QStringView(m_text).mid(m_start[size_t(i)], m_length[size_t(i)]); }
+    QStringView operator[](int i) const { return at(i); }
+    bool lineIsEmpty(int i) const { return m_length[size_t(i)] == 0; }
+
+    void clear();
+    // Adds a line of its own; the buffer keeps a line feed between lines.
+    void append(QStringView line);
+    // Adds a line of `length` characters for the caller to write in place.
+    char16_t *appendUninitialized(qsizetype length);
+    QStringList toStringList() const;
+    // Gives back the room reserved while the list grew.
+    void squeeze();
+
+    // The decoded text the lines point into, and where a line starts in it.
+    // Line ends and nothing else stand between consecutive lines.
+    const QString &buffer() const { return m_text; }
+    qsizetype lineStart(int i) const { return m_start[size_t(i)]; }
+    // The first line whose start is above the buffer position, minus one.
+    int lineAt(qsizetype position) const;
+
+private:
+    friend class LineReader;
+    QString m_text;
+    std::vector<qint32> m_start;
+    std::vector<qint32> m_length;
+};
+
+// The quote titles are held the same way: one buffer, no string per title.
+using TitleList = LineList;
+
+// Receives the lines of a text while it is being split; lets the quote index
+// stop the reading at its limit without splitting or decoding the rest.
+class LineSink
+{
+public:
+    virtual ~LineSink() = default;
+    // Called before the first line, and again when decoding starts over.
+    virtual void reset() = 0;
+    // Returns false to stop: this line and the rest of the text are dropped.
+    virtual bool line(int index, QStringView text) = 0;
+};
+
+enum class Encoding { Utf8, Windows1252 };
+
+// Decodes bytes as the program reads text files: valid UTF-8 as UTF-8, any
+// other bytes as Windows-1252. A NUL byte ends the text. A byte-order mark is
+// kept as the character U+FEFF.
+struct DecodedLines
+{
+    Encoding encoding = Encoding::Utf8;
+    bool stopped = false; // the sink stopped the split before the end
+};
+
+// Splits bytes into lines: CR LF, a lone LF and a lone CR each end a line;
+// LF followed by CR is two line ends; a terminator at the very end adds no
+// empty line. Replaces the contents of `lines`.
+DecodedLines splitText(QByteArrayView bytes, LineList &lines, LineSink *sink = nullptr);
+
+enum class ReadError { None, Missing, NotAFile, Unreadable, TooLarge };
+
+// Reads a whole text file and splits it as splitText does. Returns the reason
+// when the file cannot be read; `lines` is then empty.
+ReadError readTextFile(const QString &path, LineList &lines, LineSink *sink = nullptr);
+
+// Files above this size are refused as too large rather than exhausting memory.
+inline constexpr qint64 MaxTextFileBytes = qint64(1) << 30;
+
+// ASCII-only lower-casing: A to Z become a to z, every other character stays.
+QString asciiLower(QStringView text);
+inline char16_t asciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+
+} // namespace oq

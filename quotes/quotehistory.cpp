@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#include "quotehistory.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+
+namespace oq {
+
+void QuoteHistory::push(qint32 index)
+{
+    if (HistoryTop >= MaxQuotes) {
+        std::move(History.begin() + 2, History.begin() + 1 + MaxQuotes, History.begin() + 1);
+        HistoryTop = MaxQuotes - 1;
+    }
+    ++HistoryTop;
+    History[size_t(HistoryTop)] = index;
+}
+
+std::optional<qint32> QuoteHistory::back()
+{
+    if (HistoryTop <= 1)
+        return std::nullopt;
+    const qint32 index = History[size_t(HistoryTop) - 1];
+    HistoryTop -= 2;
+    return index;
+}
+
+quint32 RandomSource::seedFor(const QTime &utcTime)
+{
+    return quint32(((utcTime.hour() * 60 + utcTime.minute()) * 60 + utcTime.second()) * 1000 + utcTime.msec());
+}
+
+void RandomSource::seedFromClock()
+{
+    state = seedFor(QDateTime::currentDateTimeUtc().time());
+}
+
+quint32 RandomSource::draw(quint32 n)
+{
+    state = state * 134775813u + 1u;
+    return quint32((quint64(n) * state) >> 32);
+}
+
+} // namespace oq

@@ -1,0 +1,227 @@
+// SPDX-License-Identifier: MIT
+#include "quoteindex.h"
+
+#include <QCollator>
+#include <QFile>
+
+#include <algorithm>
+#include <vector>
+
+namespace oq {
+
+namespace {
+
+bool isAsciiLetterOrDigit(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+} // namespace
+
+QuoteIndex::QuoteIndex()
+{
+    QuoteStarts.fill(0);
+}
+
+void QuoteIndex::reset()
+{
+    QuoteTitles.clear();
+    QuoteStarts.fill(0);
+    QuoteCount = 0;
+    LastLineBlank = false;
+    m_atQuoteStart = true;
+    m_truncated = false;
+}
+
+// Two consecutive empty lines end a quote; once a quote has ended, further
+// empty lines change nothing until the next text line starts a new quote.
+bool QuoteIndex::line(int index, QStringView text)
+{
+    if (text.isEmpty()) {
+        if (LastLineBlank) {
+            LastLineBlank = false;
+            m_atQuoteStart = true;
+        } else {
+            LastLineBlank = true;
+        }
+        return true;
+    }
+    LastLineBlank = false;
+    if (m_atQuoteStart) {
+        if (QuoteCount == MaxQuotes) {
+            // The table is full: the rest of the file is not kept.
+            m_truncated = true;
+            return false;
+        }
+        appendQuoteTitle(QuoteTitles, text, QuoteCount);
+        QuoteStarts[size_t(QuoteCount)] = index;
+        ++QuoteCount;
+        m_atQuoteStart = false;
+    }
+    return true;
+}
+
+void QuoteIndex::finish()
+{
+    QuoteStarts[size_t(QuoteCount)] = QuoteLines.size();
+    QuoteLines.squeeze();
+    QuoteTitles.squeeze();
+}
+
+void QuoteIndex::loadFallback()
+{
+    reset();
+    QuoteLines.clear();
+    QuoteLines.append(FallbackLine);
+    line(0, FallbackLine);
+    finish();
+}
+
+bool QuoteIndex::load(const QString &fileName)
+{
+    if (readTextFile(fileName, QuoteLines, this) != ReadError::None) {
+        loadFallback();
+        return false;
+    }
+    finish();
+    return true;
+}
+
+void QuoteIndex::loadBytes(QByteArrayView bytes)
+{
+    splitText(bytes, QuoteLines, this);
+    finish();
+}
+
+QStringList QuoteIndex::quoteLines(qint32 index) const
+{
+    QStringList out;
+    if (index < 0 || index >= MaxQuotes)
+        return out;
+    const qint32 first = QuoteStarts[size_t(index)];
+    const qint32 last = std::min(QuoteStarts[size_t(index) + 1], qint32(QuoteLines.size()));
+    for (qint32 l = first; l < last; ++l) {
+        if (!QuoteLines.lineIsEmpty(l))
+            out.append(QuoteLines.at(l).toString());
+    }
+    return out;
+}
+
+QStringList QuoteIndex::sortedTitles() const
+{
+    QStringList titles = QuoteTitles.toStringList();
+    sortTitles(titles);
+    return titles;
+}
+
+namespace {
+
+// Writes a title in place; returns its length when `out` is null.
+qsizetype writeTitle(char16_t *out, QStringView firstLine, qint32 index)
+{
+    qsizetype skip = 0;
+    while (firstLine.size() - skip > 2 && !isAsciiLetterOrDigit(firstLine[skip].unicode()))
+        ++skip;
+    const QStringView text = firstLine.sliced(skip);
+    // Decimal digits of the index, most significant last.
+    char16_t digits[12];
+    int n = 0;
+    const bool negative = index < 0;
+    quint32 v = negative ? 0u - quint32(index) : quint32(index);
+    do {
+        digits[n++] = char16_t(u'0' + v % 10);
+        v /= 10;
+    } while (v);
+    if (negative)
+        digits[n++] = u'-';
+    if (!out)
+        return text.size() + 3 + n;
+    for (QChar ch : text) {
+        const char16_t c = ch.unicode();
+        *out++ = c == u'[' ? u'(' : c == u']' ? u')' : c;
+    }
+    *out++ = u' ';
+    *out++ = u'[';
+    for (int i = n - 1; i >= 0; --i)
+        *out++ = digits[i];
+    *out = u']';
+    return text.size() + 3 + n;
+}
+
+} // namespace
+
+QString quoteTitle(QStringView firstLine, qint32 index)
+{
+    QString title(writeTitle(nullptr, firstLine, index), Qt::Uninitialized);
+    writeTitle(reinterpret_cast<char16_t *>(title.data()), firstLine, index);
+    return title;
+}
+
+void appendQuoteTitle(TitleList &titles, QStringView firstLine, qint32 index)
+{
+    writeTitle(titles.appendUninitialized(writeTitle(nullptr, firstLine, index)), firstLine, index);
+}
+
+std::optional<qint32> titleToIndex(QStringView title)
+{
+    const qsizetype open = title.indexOf(QLatin1Char('['));
+    const qsizetype close = title.indexOf(QLatin1Char(']'));
+    if (open < 0 || close < 0 || close <= open)
+        return std::nullopt;
+    const QStringView number = title.sliced(open + 1, close - open - 1);
+    // A signed decimal integer: an optional sign and digits, nothing else.
+    bool ok = false;
+    const qint32 value = number.toInt(&ok, 10);
+    if (!ok || number.isEmpty() || number.front().isSpace() || number.back().isSpace())
+        return std::nullopt;
+    return value;
+}
+
+QString Name_From_Filename(const QString &path)
+{
+    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    if (slash >= 0)
+        return path.mid(slash + 1);
+    const qsizetype colon = path.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0)
+        return path.mid(colon + 1);
+    return path;
+}
+
+QString captionText(const QString &quoteFileName)
+{
+    return QStringLiteral("OMBRYQuote : ") + Name_From_Filename(quoteFileName);
+}
+
+QString totalQuotesText(qint32 quoteCount)
+{
+    return QStringLiteral("   Total Quotes ") + QString::number(quoteCount) + QStringLiteral("  ");
+}
+
+void sortTitles(QStringList &titles)
+{
+    // The user's locale; the "C" locale (no preference set) would compare code
+    // points and ignore the case setting, so English rules stand in for it.
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // Sort keys once per title instead of collating on every comparison.
+    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
+    keys.reserve(size_t(titles.size()));
+    for (qsizetype i = 0; i < titles.size(); ++i)
+        keys.emplace_back(collator.sortKey(titles.at(i)), i);
+    // Titles equal but for case keep a fixed order.
+    std::sort(keys.begin(), keys.end(), [&titles](const auto &a, const auto &b) {
+        const int c = a.first.compare(b.first);
+        return c != 0 ? c < 0 : titles.at(a.second) < titles.at(b.second);
+    });
+    QStringList sorted;
+    sorted.reserve(titles.size());
+    for (const auto &k : keys)
+        sorted.append(titles.at(k.second));
+    titles = std::move(sorted);
+}
+
+} // namespace oq

@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: MIT
+// Appending to the favourites file without ever losing what it holds.
+#include "quotes/favourites.h"
+
+#include "core/exception.h"
+#include "quotes/quoteindex.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace oq;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class tst_Favourites : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void path_data()
+    {
+        QTest::addColumn<QString>("installDir");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("folder") << "/home/u/q" << "/home/u/q/FavQuote.txt";
+        QTest::newRow("trailing separator is not checked") << "/home/u/q/" << "/home/u/q//FavQuote.txt";
+        QTest::newRow("empty: the data folder")
+            << "" << QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/ombryquote/FavQuote.txt";
+    }
+    void path()
+    {
+        QFETCH(QString, installDir);
+        QFETCH(QString, path);
+        QCOMPARE(favouritesPath(installDir), path);
+    }
+
+    void append_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // "<none>": no file yet
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("first addition") << QByteArray("<none>") << "Line one\nLine two\n"
+                                        << QByteArray("Line one\r\nLine two\r\n\r\n\r\n");
+        QTest::newRow("second addition") << QByteArray("A\r\n\r\n\r\n") << "B\n"
+                                         << QByteArray("A\r\n\r\n\r\nB\r\n\r\n\r\n");
+        QTest::newRow("final break removed") << QByteArray("<none>") << "A" << QByteArray("A\r\n\r\n");
+        QTest::newRow("emptied text") << QByteArray("A\r\n\r\n\r\n") << "" << QByteArray("A\r\n\r\n\r\n\r\n\r\n");
+        QTest::newRow("LF file rewritten with CR LF") << QByteArray("A\nB\n\n\n") << "C\n"
+                                                      << QByteArray("A\r\nB\r\n\r\n\r\nC\r\n\r\n\r\n");
+        QTest::newRow("NUL cuts the old content") << QByteArray("A\r\nB\0junk\r\n", 12) << "C\n"
+                                                  << QByteArray("A\r\nB\r\nC\r\n\r\n\r\n");
+        QTest::newRow("windows-1252 kept as characters") << QByteArray("Caf\xE9\r\n\r\n\r\n") << QStringLiteral(u"Ünï\n")
+                                                         << QByteArray("Caf\xC3\xA9\r\n\r\n\r\n\xC3\x9Cn\xC3\xAF\r\n\r\n\r\n");
+        QTest::newRow("CR LF in the text stays CR LF") << QByteArray("<none>") << "a\r\nb\r\n"
+                                                       << QByteArray("a\r\nb\r\n\r\n\r\n");
+    }
+    void append()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, after);
+        QTemporaryDir dir;
+        const QString path = favouritesPath(dir.path());
+        if (before != "<none>")
+            writeAll(path, before);
+        appendFavourite(path, text);
+        QCOMPARE(readAll(path), after);
+    }
+
+    void twoAdditions_readAsTwoQuotes()
+    {
+        QTemporaryDir dir;
+        const QString path = favouritesPath(dir.path());
+        appendFavourite(path, "First quote\n  -- Someone\n");
+        appendFavourite(path, "Second quote\n");
+        QuoteIndex index;
+        QVERIFY(index.load(path));
+        QCOMPARE(index.QuoteCount, 2);
+        QCOMPARE(index.quoteLines(1), QStringList{"Second quote"});
+    }
+
+    void defaultFolder_isCreated()
+    {
+        const QString path = favouritesPath(QString());
+        QDir(QFileInfo(path).absolutePath()).removeRecursively();
+        appendFavourite(path, "Q\n");
+        QCOMPARE(readAll(path), QByteArray("Q\r\n\r\n\r\n"));
+    }
+
+    void missingFolder_failsWithTheExactText()
+    {
+        QTemporaryDir dir;
+        const QString path = favouritesPath(dir.filePath("absent"));
+        try {
+            appendFavourite(path, "Q\n");
+            QFAIL("no error raised");
+        } catch (const Exception &e) {
+            QCOMPARE(e.message(), QStringLiteral("Cannot create file ") + path);
+        }
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void unwritableFolder_leavesTheFileUntouched()
+    {
+        QTemporaryDir dir;
+        const QString path = favouritesPath(dir.path());
+        writeAll(path, "Old\r\n\r\n\r\n");
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const bool rootLike = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);
+        if (rootLike) {
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("running with rights that write anywhere");
+        }
+        QVERIFY_THROWS_EXCEPTION(Exception, appendFavourite(path, "New\n"));
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(readAll(path), QByteArray("Old\r\n\r\n\r\n"));
+    }
+
+    void unreadableFile_isNotReplaced()
+    {
+        QTemporaryDir dir;
+        const QString path = favouritesPath(dir.path());
+        // A folder in the file's place cannot be read as text.
+        QVERIFY(QDir(dir.path()).mkdir("FavQuote.txt"));
+        try {
+            appendFavourite(path, "Q\n");
+            QFAIL("no error raised");
+        } catch (const Exception &e) {
+            QCOMPARE(e.message(), QStringLiteral("Cannot open file ") + path);
+        }
+        QVERIFY(QFileInfo(path).isDir());
+    }
+
+    void samePath_data()
+    {
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("fav");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("equal") << "/a/FavQuote.txt" << "/a/FavQuote.txt" << true;
+        QTest::newRow("ascii case differs") << "/A/favquote.TXT" << "/a/FavQuote.txt" << true;
+        QTest::newRow("non-ascii case differs") << QStringLiteral(u"/É/FavQuote.txt") << QStringLiteral(u"/é/FavQuote.txt")
+                                                << false;
+        QTest::newRow("relative vs full") << "FavQuote.txt" << "/a/FavQuote.txt" << false;
+        QTest::newRow("doubled separator") << "/a/FavQuote.txt" << "/a//FavQuote.txt" << false;
+    }
+    void samePath()
+    {
+        QFETCH(QString, open);
+        QFETCH(QString, fav);
+        QFETCH(bool, same);
+        QCOMPARE(isSameFavouritesPath(open, fav), same);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Favourites)
+#include "tst_favourites.moc"
