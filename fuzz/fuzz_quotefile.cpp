@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+// Any bytes as a quote file: read, index, title, show, search.
+#include "quotes/quoteindex.h"
+#include "quotes/quotesearch.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace oq;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    static QuoteIndex index; // large tables: keep one
+    index.loadBytes(bytes);
+
+    // The invariants every reader of the index relies on.
+    if (index.QuoteCount < 0 || index.QuoteCount > MaxQuotes || index.QuoteTitles.size() != index.QuoteCount)
+        std::abort();
+    if (index.QuoteStarts[size_t(index.QuoteCount)] != index.QuoteLines.size())
+        std::abort();
+    for (qint32 q = 0; q < index.QuoteCount; ++q) {
+        if (index.QuoteStarts[size_t(q)] >= index.QuoteStarts[size_t(q) + 1])
+            std::abort();
+        if (index.QuoteLines.lineIsEmpty(index.QuoteStarts[size_t(q)]))
+            std::abort();
+        if (titleToIndex(index.QuoteTitles.at(q)) != std::optional<qint32>(q))
+            std::abort();
+    }
+    for (qint32 q : {0, index.QuoteCount - 1, index.QuoteCount, MaxQuotes - 1})
+        (void)index.quoteLines(q);
+
+    // Search for a piece of the text itself, and for a fixed word.
+    if (index.QuoteLines.size() > 0) {
+        const QStringView first = index.QuoteLines.at(0);
+        const QList<qint32> found = findQuotes(index, first.left(3));
+        if (!first.isEmpty() && index.QuoteCount > 0 && (found.isEmpty() || found.first() != 0))
+            std::abort();
+    }
+    (void)findQuoteTitles(index, QStringLiteral("a"));
+    return 0;
+}
