@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "controls/toolbarbuttons.h"
+#include "quotes/quotehistory.h"
+#include "quotes/quoteindex.h"
+#include "settings/programsettings.h"
+
+#include <QComboBox>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+
+#include <memory>
+
+class QAction;
+class QKeyEvent;
+class QLabel;
+class QMenu;
+class QTimer;
+class TIniFile;
+class TAboutBox;
+class TSearchQuotes;
+class TAddQuoteFm;
+
+// The quote pane: read-only, word-wrapped, no scroll bars. It reports the
+// lines as it lays them out, each wrapped piece a line of its own.
+class TQuotePane : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TQuotePane(QWidget *parent = nullptr);
+    QStringList displayLines() const;
+    int pointSize() const;
+    // Sizes the pane cannot use (not positive, or absurdly large) are ignored.
+    void setPointSize(int points);
+};
+
+// The title drop-down: only offers choices; tells when it drops down.
+class TQuoteList : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    explicit TQuoteList(QWidget *parent = nullptr);
+    void showPopup() override;
+
+Q_SIGNALS:
+    void droppedDown();
+};
+
+// A key and the handler it runs, as a menu lists them.
+struct TShortcutEntry
+{
+    int key;          // Qt key with modifiers, e.g. Qt::CTRL | Qt::Key_N
+    QAction *action;  // the menu entry that shows it; triggering it runs the handler
+};
+
+// The main window: the quote pane, the tool bar, the title list, the menus,
+// and the quote index and history that every other window works on.
+class TQuoteForm : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TQuoteForm)
+
+public:
+    explicit TQuoteForm(QWidget *parent = nullptr);
+    ~TQuoteForm() override;
+
+    // The other windows, created after this one; set once by start-up.
+    void setWindows(TAboutBox *aboutBox, TSearchQuotes *searchQuotes, TAddQuoteFm *addQuoteFm);
+    TSearchQuotes *searchWindow() const { return m_searchQuotes; }
+
+    // Quote index of the open file.
+    oq::QuoteIndex Index;
+    oq::LineList &QuoteLines;
+    std::array<qint32, oq::QuoteSlots> &QuoteStarts;
+    oq::TitleList &QuoteTitles;
+    qint32 &QuoteCount;
+    // Quote on display and the history of shown quotes.
+    qint32 CurrentIndex = 0;
+    oq::QuoteHistory Shown;
+    std::array<qint32, oq::QuoteSlots> &History;
+    qint32 &HistoryTop;
+    oq::RandomSource Random;
+    // Settings.
+    QString QuoteFileName;
+    QString InstallDir;
+    qint32 FontSize = 8;
+    qint32 CountdownValue = 0;
+    std::unique_ptr<TIniFile> SettingsFile;
+
+    // Controls.
+    QWidget *Panel1 = nullptr;
+    QWidget *Panel2 = nullptr;
+    TQuotePane *Display = nullptr;
+    TQuoteList *QuoteList = nullptr;
+    QLabel *CurrentQuote = nullptr;
+    QLabel *Countdown = nullptr;
+    QLabel *TotalQuotes = nullptr;
+    ToolBarButtons Buttons;
+    QTimer *Timer = nullptr;
+    QMenu *PopupMenu = nullptr;
+
+    // The pane's text as a text box holds it: each line followed by "\n".
+    QString paneText() const;
+
+    void LoadFile();
+    void NewQuoteProc();
+    void RandomQuote();
+    void CancelCount();
+    // Starts the exit countdown of the given number of seconds (none when 0 or less).
+    void startCountdown(qint32 seconds);
+
+    // Runs the shortcut of a key pressed in `target`, in the order the window
+    // gives keys: the pop-up menu where the focus has it, then the main menu.
+    // Returns whether the key was taken.
+    bool routeShortcut(QWidget *target, QKeyEvent *event);
+
+public Q_SLOTS:
+    void NewFileClick(QObject *Sender = nullptr);
+    void NewQuoteClick(QObject *Sender = nullptr);
+    void BackClick(QObject *Sender = nullptr);
+    void PrevQuoteClick(QObject *Sender = nullptr);
+    void NextQuoteClick(QObject *Sender = nullptr);
+    void CopyToClipboardClick(QObject *Sender = nullptr);
+    void FindQuoteClick(QObject *Sender = nullptr);
+    void SetMarqueeClick(QObject *Sender = nullptr);
+    void AddQuoteClick(QObject *Sender = nullptr);
+    void SpinFontSizeTopClick(QObject *Sender = nullptr);
+    void SpinFontSizeBottomClick(QObject *Sender = nullptr);
+    void AboutClick(QObject *Sender = nullptr);
+    void QuitClick(QObject *Sender = nullptr);
+    void Help2Click(QObject *Sender = nullptr);
+    void CountdownClick(QObject *Sender = nullptr);
+    void QuoteListChange(QObject *Sender = nullptr);
+    void TimerTimer(QObject *Sender = nullptr);
+    void FormResize(QObject *Sender = nullptr);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    // Returns false when the settings could not be written.
+    bool FormClose();
+    void createControls();
+    void createMenus();
+    void layoutPanel1();
+    void switchOffHint(QWidget *control);
+    bool popupMenuHasFocus(QWidget *focus) const;
+    bool runShortcut(const QList<TShortcutEntry> &table, int key, bool fromPopup);
+
+    QList<TShortcutEntry> m_mainShortcuts;
+    QList<TShortcutEntry> m_popupShortcuts;
+    oq::CloseFailureCounter m_closeFailures;
+    qint32 m_pendingCountdown = 0;
+    bool m_firstShow = true;
+    TAboutBox *m_aboutBox = nullptr;
+    TSearchQuotes *m_searchQuotes = nullptr;
+    TAddQuoteFm *m_addQuoteFm = nullptr;
+};
+
+// The one main window of the run, or null before it exists.
+TQuoteForm *QuoteForm();
