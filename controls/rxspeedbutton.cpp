@@ -129,6 +129,10 @@ QImage TRxSpeedButton::renderImage(qreal dpr)
 
 bool TRxSpeedButton::event(QEvent *event)
 {
+    // Another window becoming active takes the mouse away (children hear of
+    // it as a deactivation of their window).
+    if (event->type() == QEvent::WindowDeactivate)
+        m_capture = false;
     if (event->type() == QEvent::ToolTip && !m_showHint) {
         QToolTip::hideText();
         event->accept();
@@ -276,10 +280,6 @@ void TRxSpeedButton::changeEvent(QEvent *event)
         // The state images hold the old colours.
         m_glyph.dropImages();
         update();
-        break;
-    case QEvent::ActivationChange:
-        if (!isActiveWindow())
-            m_capture = false;
         break;
     case QEvent::FontChange:
         update();

@@ -138,6 +138,10 @@ TSpinHalf TRxSpinButton::halfAt(int x, int y) const
 
 bool TRxSpinButton::event(QEvent *event)
 {
+    // Another window becoming active takes the mouse away (children hear of
+    // it as a deactivation of their window).
+    if (event->type() == QEvent::WindowDeactivate)
+        loseCapture();
     if (event->type() == QEvent::ToolTip && !m_showHint) {
         QToolTip::hideText();
         event->accept();
@@ -266,10 +270,6 @@ void TRxSpinButton::changeEvent(QEvent *event)
         // The faces hold the old colours; a theme change must show at once.
         m_facesStale = true;
         update();
-        break;
-    case QEvent::ActivationChange:
-        if (!isActiveWindow())
-            loseCapture();
         break;
     default:
         break;
