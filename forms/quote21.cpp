@@ -187,6 +187,7 @@ void TAboutBox::createControls()
 
     StaticText1 = label("StaticText1", QStringLiteral("Version:"), 176, VersionTop);
     StaticText1->resize(42, 17);
+    StaticText1->setAlignment(Qt::AlignLeft | Qt::AlignTop); // on the link's baseline
     VersionLabel = label("VersionLabel", QStringLiteral("VersionLabel"), 224, VersionTop);
 
     ProgramInfo = new QPlainTextEdit(Panel1);
@@ -200,21 +201,39 @@ void TAboutBox::createControls()
     setFocusProxy(ProgramInfo);
 }
 
-// "Version:" and the version stand right of the e-mail link; a wide desktop
-// font must not run them into the link or past the panel's edge.
+// "Version:" and the version stand right of the e-mail link. A desktop font
+// wider than the one the box was drawn for must not run them into the links
+// or past the panel's edge: then they move, right-aligned, to the first row
+// with room (the title's, the web site's), and stay put if none has room.
 void TAboutBox::placeVersion()
 {
     StaticText1->resize(std::max(42, StaticText1->sizeHint().width()), 17);
     VersionLabel->adjustSize();
-    const int linkEnd = EmailLink->geometry().right() + 1 + 8;
+    constexpr int Margin = 8;
     const int gap = 224 - (176 + 42);
     const int width = StaticText1->width() + gap + VersionLabel->width();
-    const int rightLimit = ClientWidth - 8;
-    int x = std::max(176, linkEnd);
-    if (x + width > rightLimit)
-        x = std::max(linkEnd, rightLimit - width);
-    StaticText1->move(x, VersionTop);
-    VersionLabel->move(x + StaticText1->width() + gap, VersionTop);
+    const int rightAligned = ClientWidth - Margin - width;
+
+    auto fits = [&](int x, const TAboutLabel *neighbour) {
+        return x >= neighbour->geometry().right() + 1 + Margin && x + width <= ClientWidth - Margin;
+    };
+    auto place = [&](int x, int top) {
+        StaticText1->move(x, top);
+        VersionLabel->move(x + StaticText1->width() + gap, top);
+    };
+    if (fits(176, EmailLink)) {
+        place(176, VersionTop);
+    } else if (fits(rightAligned, EmailLink)) {
+        place(rightAligned, VersionTop);
+    } else if (fits(rightAligned, ProgramTitle)) {
+        // On the title's baseline.
+        const int baseline = ProgramTitle->y() + ProgramTitle->fontMetrics().ascent();
+        place(rightAligned, baseline - StaticText1->fontMetrics().ascent());
+    } else if (fits(rightAligned, WebSiteLink)) {
+        place(rightAligned, WebSiteLink->y());
+    } else {
+        place(176, VersionTop);
+    }
 }
 
 void TAboutBox::FormCreate(QObject *)
