@@ -2,6 +2,7 @@
 #include "controls/rxspeedbutton.h"
 
 #include "controls/pixelcanvas.h"
+#include "controls/rxaccessible.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -27,6 +28,7 @@ TRxSpeedButton::TRxSpeedButton(QWidget *parent) : QWidget(parent)
 {
     resize(25, 25);
     setFocusPolicy(Qt::NoFocus);
+    installToolBarAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 

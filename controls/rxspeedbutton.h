@@ -17,6 +17,8 @@ class TRxSpeedButton : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TRxSpeedButton)
+    Q_PROPERTY(QString hint READ hint WRITE setHint)
+    Q_PROPERTY(bool showHint READ showHint WRITE setShowHint)
 public:
     explicit TRxSpeedButton(QWidget *parent = nullptr);
     ~TRxSpeedButton() override;

@@ -2,6 +2,7 @@
 #include "controls/rxspinbutton.h"
 
 #include "controls/pixelcanvas.h"
+#include "controls/rxaccessible.h"
 #include "controls/rxbuttonglyph.h"
 
 #include <QMetaMethod>
@@ -69,6 +70,7 @@ TRxSpinButton::TRxSpinButton(QWidget *parent) : QWidget(parent)
 {
     resize(20, 20);
     setFocusPolicy(Qt::NoFocus);
+    installToolBarAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setUpGlyph(QImage());
     setDownGlyph(QImage());

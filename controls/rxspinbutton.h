@@ -20,6 +20,8 @@ class TRxSpinButton : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TRxSpinButton)
+    Q_PROPERTY(QString hint READ hint WRITE setHint)
+    Q_PROPERTY(bool showHint READ showHint WRITE setShowHint)
 public:
     explicit TRxSpinButton(QWidget *parent = nullptr);
     ~TRxSpinButton() override;

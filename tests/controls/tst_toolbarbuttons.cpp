@@ -5,7 +5,10 @@
 #include "controls/rxspinbutton.h"
 #include "controls/toolbarbuttons.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 
 class TestToolBarButtons : public QObject
@@ -19,6 +22,7 @@ private Q_SLOTS:
     void factory_placesEveryControl_data();
     void factory_placesEveryControl();
     void factory_spinButton();
+    void accessible_namesRolesAndActions();
 };
 
 void TestToolBarButtons::glyph_data()
@@ -132,6 +136,27 @@ void TestToolBarButtons::factory_spinButton()
     QCOMPARE(buttons.SpinFontSize->focusControl(), nullptr);
     QCOMPARE(buttons.NextQuote->objectName(), QStringLiteral("NextQuote"));
     QCOMPARE(buttons.About->objectName(), QStringLiteral("About"));
+}
+
+void TestToolBarButtons::accessible_namesRolesAndActions()
+{
+    QWidget panel;
+    const ToolBarButtons buttons = createToolBarButtons(&panel);
+    QAccessibleInterface *button = QAccessible::queryAccessibleInterface(buttons.SetMarquee);
+    QVERIFY(button);
+    QCOMPARE(button->role(), QAccessible::Button);
+    QCOMPARE(button->text(QAccessible::Name), QStringLiteral("Set Screen Saver Text"));
+    QSignalSpy clicked(buttons.SetMarquee, &TRxSpeedButton::clicked);
+    QVERIFY(button->actionInterface());
+    button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicked.count(), 1);
+
+    QAccessibleInterface *spin = QAccessible::queryAccessibleInterface(buttons.SpinFontSize);
+    QVERIFY(spin);
+    QCOMPARE(spin->text(QAccessible::Name), QStringLiteral("Font Size Changer"));
+    QSignalSpy bottom(buttons.SpinFontSize, &TRxSpinButton::bottomClick);
+    spin->actionInterface()->doAction(QStringLiteral("Decrease"));
+    QCOMPARE(bottom.count(), 1);
 }
 
 QTEST_MAIN(TestToolBarButtons)
