@@ -15,7 +15,8 @@ QImage PixelCanvas::makeImage(QSize logicalSize, qreal dpr)
     return image;
 }
 
-PixelCanvas::PixelCanvas(QImage *image) : m_painter(image)
+PixelCanvas::PixelCanvas(QImage *image)
+    : m_painter(image)
 {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -97,6 +98,6 @@ void PixelCanvas::drawImage(QPoint topLeft, const QImage &image)
     if (image.isNull())
         return;
     // The image's own pixel ratio is ignored: its pixels are logical pixels.
-    m_painter.drawImage(QRect(topLeft, QSize(image.width(), image.height())), image,
-                        QRect(0, 0, image.width(), image.height()));
+    m_painter.drawImage(
+        QRect(topLeft, QSize(image.width(), image.height())), image, QRect(0, 0, image.width(), image.height()));
 }

@@ -3,7 +3,9 @@
 
 #include <QTimer>
 
-QtRepeatTimer::QtRepeatTimer(QObject *parent) : RepeatTimer(parent), m_timer(new QTimer(this))
+QtRepeatTimer::QtRepeatTimer(QObject *parent)
+    : RepeatTimer(parent)
+    , m_timer(new QTimer(this))
 {
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &RepeatTimer::timeout);

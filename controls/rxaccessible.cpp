@@ -15,12 +15,11 @@ const QString DecreaseAction = QStringLiteral("Decrease");
 class SpeedButtonAccessible : public QAccessibleWidget
 {
 public:
-    explicit SpeedButtonAccessible(TRxSpeedButton *button) : QAccessibleWidget(button, QAccessible::Button) { }
+    explicit SpeedButtonAccessible(TRxSpeedButton *button)
+        : QAccessibleWidget(button, QAccessible::Button)
+    { }
 
-    QStringList actionNames() const override
-    {
-        return isEnabled() ? QStringList { pressAction() } : QStringList();
-    }
+    QStringList actionNames() const override { return isEnabled() ? QStringList { pressAction() } : QStringList(); }
     void doAction(const QString &name) override
     {
         if (name == pressAction() && isEnabled())
@@ -35,7 +34,9 @@ private:
 class SpinButtonAccessible : public QAccessibleWidget
 {
 public:
-    explicit SpinButtonAccessible(TRxSpinButton *spin) : QAccessibleWidget(spin, QAccessible::SpinBox) { }
+    explicit SpinButtonAccessible(TRxSpinButton *spin)
+        : QAccessibleWidget(spin, QAccessible::SpinBox)
+    { }
 
     QStringList actionNames() const override
     {

@@ -38,12 +38,14 @@ TButtonColors TButtonColors::fromPalette(const QPalette &palette)
     // Always the active group: a disabled or inactive button keeps the face of
     // the tool bar around it, and the cached images stay valid across states.
     return { palette.color(QPalette::Active, QPalette::Button), palette.color(QPalette::Active, QPalette::Light),
-             palette.color(QPalette::Active, QPalette::Dark), palette.color(QPalette::Active, QPalette::Shadow) };
+        palette.color(QPalette::Active, QPalette::Dark), palette.color(QPalette::Active, QPalette::Shadow) };
 }
 
 // ---------------------------------------------------------------------------
 
-TGlyphList::TGlyphList(QSize size) : m_size(size) { }
+TGlyphList::TGlyphList(QSize size)
+    : m_size(size)
+{ }
 
 int TGlyphList::add(const QImage &image)
 {
@@ -119,7 +121,7 @@ void TGlyphCache::returnList(TGlyphList *list)
     if (!list || list->count() != 0)
         return;
     m_lists.erase(std::remove_if(m_lists.begin(), m_lists.end(), [list](const auto &l) { return l.get() == list; }),
-                  m_lists.end());
+        m_lists.end());
 }
 
 // ---------------------------------------------------------------------------

@@ -18,9 +18,9 @@ enum TFlatButtonState { fbsUp = 0, fbsDisabled = 1, fbsDown = 2, fbsExclusive = 
 // The four button colours, taken from a palette at drawing time.
 struct TButtonColors
 {
-    QColor face;        // button face
-    QColor highlight;   // lit edge
-    QColor shadow;      // shaded edge
+    QColor face; // button face
+    QColor highlight; // lit edge
+    QColor shadow; // shaded edge
     QColor windowFrame; // dark outer edge
 
     static TButtonColors fromPalette(const QPalette &palette);

@@ -24,7 +24,8 @@ QPoint eventPoint(const QMouseEvent *event)
 
 } // namespace
 
-TRxSpeedButton::TRxSpeedButton(QWidget *parent) : QWidget(parent)
+TRxSpeedButton::TRxSpeedButton(QWidget *parent)
+    : QWidget(parent)
 {
     resize(25, 25);
     setFocusPolicy(Qt::NoFocus);
@@ -432,8 +433,8 @@ QImage TRxSpeedButton::composeImage(qreal dpr)
     if (sunken)
         r.translate(1, 1);
 
-    const TFlatButtonState glyphState =
-            (m_buttonState == fbsDisabled || !m_grayedInactive) ? m_buttonState : paintState;
+    const TFlatButtonState glyphState
+        = (m_buttonState == fbsDisabled || !m_grayedInactive) ? m_buttonState : paintState;
     const int slot = m_glyph.stateImage(glyphState, colors);
     if (slot != -1) {
         const QImage &glyph = m_glyph.slotImage(slot);

@@ -66,7 +66,8 @@ QPoint eventPoint(const QMouseEvent *event)
 
 } // namespace
 
-TRxSpinButton::TRxSpinButton(QWidget *parent) : QWidget(parent)
+TRxSpinButton::TRxSpinButton(QWidget *parent)
+    : QWidget(parent)
 {
     resize(20, 20);
     setFocusPolicy(Qt::NoFocus);
@@ -334,8 +335,8 @@ void TRxSpinButton::repeatTick()
 void TRxSpinButton::prepareFaces(qreal dpr)
 {
     const bool sizeChanged = m_faces[shNone].isNull()
-            || m_faces[shNone].size() != (PixelCanvas::makeImage(size(), dpr).size())
-            || !qFuzzyCompare(m_faces[shNone].devicePixelRatio(), dpr);
+        || m_faces[shNone].size() != (PixelCanvas::makeImage(size(), dpr).size())
+        || !qFuzzyCompare(m_faces[shNone].devicePixelRatio(), dpr);
     if (!sizeChanged && !m_facesStale)
         return;
     m_faces[shTop] = renderFace(shTop, dpr);
@@ -371,8 +372,8 @@ QImage TRxSpinButton::renderFace(TSpinHalf s, qreal dpr) const
         canvas.line(QPoint(1, H - 3), QPoint(W - 2, 0), c.shadow);
 
     // Bottom half: its bottom and right edges, and its edge along the diagonal.
-    canvas.polyline({ QPoint(2, H - 2), QPoint(W - 2, H - 2), QPoint(W - 2, 1) },
-                    s == shBottom ? c.highlight : c.shadow);
+    canvas.polyline(
+        { QPoint(2, H - 2), QPoint(W - 2, H - 2), QPoint(W - 2, 1) }, s == shBottom ? c.highlight : c.shadow);
     canvas.line(QPoint(2, H - 2), QPoint(W - 1, 1), s == shBottom ? c.shadow : c.highlight);
 
     // Only the top glyph moves when its half is pressed.
@@ -380,11 +381,11 @@ QImage TRxSpinButton::renderFace(TSpinHalf s, qreal dpr) const
     const int gh = m_upGlyph.height();
     const int d = s == shTop ? 2 : 1;
     canvas.drawImage(QPoint(roundHalfEven(W / 4.0 - gw / 2.0) + d, roundHalfEven(H / 4.0 - gh / 2.0) + d),
-                     faceGlyph(m_upGlyph, m_upTransparent, c.face));
+        faceGlyph(m_upGlyph, m_upTransparent, c.face));
     const int dw = m_downGlyph.width();
     const int dh = m_downGlyph.height();
     canvas.drawImage(QPoint(roundHalfEven(3.0 * W / 4.0 - dw / 2.0) - 1, roundHalfEven(3.0 * H / 4.0 - dh / 2.0) - 1),
-                     faceGlyph(m_downGlyph, m_downTransparent, c.face));
+        faceGlyph(m_downGlyph, m_downTransparent, c.face));
 
     if (s == shBottom)
         canvas.line(QPoint(3, H - 2), QPoint(W - 1, 2), c.shadow);

@@ -41,11 +41,10 @@ const ButtonSpec Buttons[] = {
     { &ToolBarButtons::PrevQuote, "PrevQuote", 85, 16, "Show Previous Quote (Ctrl + P)", "Show Previous Quote" },
     { &ToolBarButtons::NextQuote, "NextQuote", 128, 16, "Show Next Quote (Ctrl + N)", "Show Next Quote" },
     { &ToolBarButtons::CopyToClipboard, "CopyToClipboard", 155, 25, "Copy to Clipboard (Ctrl + C)",
-      "Copy to Clipboard" },
+        "Copy to Clipboard" },
     { &ToolBarButtons::FindQuote, "FindQuote", 185, 25, "Find Quote (Ctrl + F)", "Find Quote" },
     { &ToolBarButtons::SetMarquee, "SetMarquee", 214, 25, "Set Screen\nSaver Text", "Set Screen Saver Text" },
-    { &ToolBarButtons::AddQuote, "AddQuote", 244, 25, "Add Quote To Favourites (Ctrl + A)",
-      "Add Quote To Favourites" },
+    { &ToolBarButtons::AddQuote, "AddQuote", 244, 25, "Add Quote To Favourites (Ctrl + A)", "Add Quote To Favourites" },
     { &ToolBarButtons::QuitButton, "QuitButton", 303, 25, "Exit (Ctrl + X)", "Exit" },
     { &ToolBarButtons::About, "About", 332, 25, "About Ombry Quote", "About Ombry Quote" },
 };

@@ -117,16 +117,19 @@ void TestRxSpeedButton::frame_data()
     QTest::addColumn<bool>("hot");
     QTest::addColumn<bool>("held");
     // Pixels at the corners and edge middles, then (1,1) and (23,23) for the inner ring.
-    QTest::addColumn<QList<QRgb>>("expected"); // (0,0) (24,0) (0,24) (24,24) (12,0) (0,12) (24,12) (12,24) (1,1) (23,23)
+    QTest::addColumn<QList<QRgb>>(
+        "expected"); // (0,0) (24,0) (0,24) (24,24) (12,0) (0,12) (24,12) (12,24) (1,1) (23,23)
 
     QTest::newRow("flat at rest: no frame")
-            << true << false << false << QList<QRgb> { Face, Face, Face, Face, Face, Face, Face, Face, Face, Face };
-    QTest::newRow("flat held: sunken")
-            << true << true << true << QList<QRgb> { Frame, Light, Light, Light, Frame, Frame, Light, Light, Face, Face };
+        << true << false << false << QList<QRgb> { Face, Face, Face, Face, Face, Face, Face, Face, Face, Face };
+    QTest::newRow("flat held: sunken") << true << true << true
+                                       << QList<QRgb> { Frame, Light, Light, Light, Frame, Frame, Light, Light, Face,
+                                              Face };
     QTest::newRow("not flat at rest: two raised rings")
-            << false << false << false << QList<QRgb> { Light, Frame, Frame, Frame, Light, Light, Frame, Frame, Face, Dark };
+        << false << false << false
+        << QList<QRgb> { Light, Frame, Frame, Frame, Light, Light, Frame, Frame, Face, Dark };
     QTest::newRow("not flat held: two sunken rings")
-            << false << true << true << QList<QRgb> { Frame, Light, Light, Light, Frame, Frame, Light, Light, Dark, Face };
+        << false << true << true << QList<QRgb> { Frame, Light, Light, Light, Frame, Frame, Light, Light, Dark, Face };
 }
 
 void TestRxSpeedButton::frame()
@@ -142,8 +145,8 @@ void TestRxSpeedButton::frame()
         QTest::mousePress(button.get(), Qt::LeftButton, {}, QPoint(12, 12));
     QCOMPARE(button->isHot(), hot);
     const QImage image = button->renderImage();
-    const QPoint points[] = { { 0, 0 },  { 24, 0 },  { 0, 24 },  { 24, 24 }, { 12, 0 },
-                              { 0, 12 }, { 24, 12 }, { 12, 24 }, { 1, 1 },   { 23, 23 } };
+    const QPoint points[] = { { 0, 0 }, { 24, 0 }, { 0, 24 }, { 24, 24 }, { 12, 0 }, { 0, 12 }, { 24, 12 }, { 12, 24 },
+        { 1, 1 }, { 23, 23 } };
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(QColor(px(image, points[i].x(), points[i].y())).name(), QColor(expected[i]).name());
 }
@@ -219,7 +222,7 @@ void TestRxSpeedButton::embossedImage_shadowInPlaceLightOneDown()
     glyph.fill(Mask);
     glyph.setPixel(3, 5, qRgb(0, 0, 0));
     glyph.setPixel(15, 15, qRgb(0, 0, 0)); // its light copy falls outside the image
-    glyph.setPixel(8, 8, qRgb(1, 0, 0));   // nearly black is not black
+    glyph.setPixel(8, 8, qRgb(1, 0, 0)); // nearly black is not black
     auto button = makeButton(25, glyph);
     button->setEnabled(false);
     const QImage image = button->renderImage();
@@ -361,7 +364,7 @@ void TestRxSpeedButton::deviceRatio2_drawsEachPixelAsBlock()
         QCOMPARE(px(image, 0 + d.x(), 0 + d.y()), Frame);
         QCOMPARE(px(image, 48 + d.x(), 0 + d.y()), Light);
         QCOMPARE(px(image, 10 + d.x(), 10 + d.y()), Blue); // logical (5, 5)
-        QCOMPARE(px(image, 8 + d.x(), 10 + d.y()), Face);  // logical (4, 5)
+        QCOMPARE(px(image, 8 + d.x(), 10 + d.y()), Face); // logical (4, 5)
     }
 }
 

@@ -178,19 +178,18 @@ void TestRxSpinButton::faces_data()
     QTest::addColumn<QList<QPoint>>("points");
     QTest::addColumn<QList<QRgb>>("colours");
     // Outline and diagonal, the top half's edges, the bottom half's edges, the glyphs.
-    const QList<QPoint> points { { 0, 0 },   { 19, 19 }, { 10, 9 },  { 1, 1 },   { 1, 16 }, { 16, 1 },
-                                 { 1, 17 },  { 17, 1 },  { 10, 18 }, { 18, 10 }, { 2, 18 }, { 10, 10 },
-                                 { 10, 11 }, { 5, 3 },   { 9, 6 },   { 3, 3 },   { 13, 11 }, { 11, 14 },
-                                 { 11, 11 }, { 16, 14 } };
+    const QList<QPoint> points { { 0, 0 }, { 19, 19 }, { 10, 9 }, { 1, 1 }, { 1, 16 }, { 16, 1 }, { 1, 17 }, { 17, 1 },
+        { 10, 18 }, { 18, 10 }, { 2, 18 }, { 10, 10 }, { 10, 11 }, { 5, 3 }, { 9, 6 }, { 3, 3 }, { 13, 11 }, { 11, 14 },
+        { 11, 11 }, { 16, 14 } };
     QTest::newRow("released") << int(shNone) << points
-                              << QList<QRgb> { Frame, Frame, Frame, Light, Light, Light, Dark,  Dark,  Dark,  Dark,
-                                               Light, Light, Face,  Black, Face,  Face,  Black, Black, Face,  Black };
+                              << QList<QRgb> { Frame, Frame, Frame, Light, Light, Light, Dark, Dark, Dark, Dark, Light,
+                                     Light, Face, Black, Face, Face, Black, Black, Face, Black };
     QTest::newRow("top pressed") << int(shTop) << points
-                                 << QList<QRgb> { Frame, Frame, Frame, Dark, Dark,  Dark,  Face,  Face,  Dark,  Dark,
-                                                  Light, Light, Face,  Face, Black, Face,  Black, Black, Face,  Black };
+                                 << QList<QRgb> { Frame, Frame, Frame, Dark, Dark, Dark, Face, Face, Dark, Dark, Light,
+                                        Light, Face, Face, Black, Face, Black, Black, Face, Black };
     QTest::newRow("bottom pressed") << int(shBottom) << points
-                                    << QList<QRgb> { Frame, Frame, Frame, Light, Light, Light, Dark,  Dark,  Light, Light,
-                                                     Dark,  Dark,  Dark,  Black, Face,  Face,  Black, Black, Face,  Black };
+                                    << QList<QRgb> { Frame, Frame, Frame, Light, Light, Light, Dark, Dark, Light, Light,
+                                           Dark, Dark, Dark, Black, Face, Face, Black, Black, Face, Black };
 }
 
 void TestRxSpinButton::faces()
@@ -205,9 +204,9 @@ void TestRxSpinButton::faces()
         const QPoint p = points.at(i);
         if (px(face, p.x(), p.y()) != colours.at(i))
             QFAIL(qPrintable(QStringLiteral("pixel (%1, %2): %3, expected %4")
-                                     .arg(p.x())
-                                     .arg(p.y())
-                                     .arg(QColor(px(face, p.x(), p.y())).name(), QColor(colours.at(i)).name())));
+                                 .arg(p.x())
+                                 .arg(p.y())
+                                 .arg(QColor(px(face, p.x(), p.y())).name(), QColor(colours.at(i)).name())));
     }
     // Paint shows the face of the pressed half.
     if (pressed == shTop)
@@ -225,8 +224,8 @@ void TestRxSpinButton::face_deviceRatio2()
     for (const QPoint &d : { QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1) }) {
         QCOMPARE(px(face, 0 + d.x(), 0 + d.y()), Frame);
         QCOMPARE(px(face, 20 + d.x(), 18 + d.y()), Frame); // diagonal (10, 9)
-        QCOMPARE(px(face, 10 + d.x(), 6 + d.y()), Black);  // up arrow tip (5, 3)
-        QCOMPARE(px(face, 6 + d.x(), 6 + d.y()), Face);    // (3, 3)
+        QCOMPARE(px(face, 10 + d.x(), 6 + d.y()), Black); // up arrow tip (5, 3)
+        QCOMPARE(px(face, 6 + d.x(), 6 + d.y()), Face); // (3, 3)
     }
 }
 

@@ -29,8 +29,8 @@ void TestToolBarButtons::glyph_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("images");
-    for (const char *name : { "NewFile", "Back", "PrevQuote", "NextQuote", "CopyToClipboard", "FindQuote", "AddQuote",
-                              "About" })
+    for (const char *name :
+        { "NewFile", "Back", "PrevQuote", "NextQuote", "CopyToClipboard", "FindQuote", "AddQuote", "About" })
         QTest::newRow(name) << QString::fromLatin1(name) << 1;
     for (const char *name : { "NewQuote", "SetMarquee", "QuitButton", "SQFind", "CloseButton" })
         QTest::newRow(name) << QString::fromLatin1(name) << 2;
