@@ -41,7 +41,6 @@ qsizetype align4(qsizetype at)
 // One node of the block: header, key, value, then child nodes up to its end.
 struct Node
 {
-    qsizetype begin = 0;
     qsizetype end = 0;
     qsizetype keyBegin = 0;
     qsizetype keyChars = 0;
@@ -61,7 +60,6 @@ bool readNode(QByteArrayView b, qsizetype at, qsizetype limit, Node *node)
     const qsizetype length = u16le(b, at);
     if (length < NodeHeaderSize || length > limit - at)
         return false;
-    node->begin = at;
     node->end = at + length;
     const quint16 valueLength = u16le(b, at + 2);
     node->text = u16le(b, at + 4) == 1;
@@ -128,7 +126,9 @@ QByteArray readAt(QIODevice &device, quint64 offset, quint64 size)
 class ElfReader
 {
 public:
-    explicit ElfReader(bool bigEndian) : m_bigEndian(bigEndian) { }
+    explicit ElfReader(bool bigEndian)
+        : m_bigEndian(bigEndian)
+    { }
 
     quint64 get(QByteArrayView b, qsizetype at, int bytes) const
     {
@@ -157,7 +157,9 @@ struct Section
 bool findElfSection(QIODevice &device, quint64 *offset, quint64 *size)
 {
     const QByteArray ident = readAt(device, 0, 16);
-    if (ident.size() != 16 || !ident.startsWith("\x7f" "ELF"))
+    if (ident.size() != 16
+        || !ident.startsWith("\x7f"
+                             "ELF"))
         return false;
     const bool is64 = ident[4] == 2;
     if (!is64 && ident[4] != 1)
@@ -326,7 +328,8 @@ QString textValue(QByteArrayView value)
 
 namespace vb = oq::versionblock;
 
-TVersionInfo::TVersionInfo(const QString &fileName) : m_fileName(fileName)
+TVersionInfo::TVersionInfo(const QString &fileName)
+    : m_fileName(fileName)
 {
     QFile file(fileName);
     if (file.open(QIODevice::ReadOnly))
@@ -385,7 +388,8 @@ QString TVersionInfo::FileVersion() const
     QString version = StringValue(QStringLiteral("FileVersion"));
     TFixedFileVersion fixed;
     if (version.isEmpty() && m_valid && vb::fixedFileVersion(m_block, &fixed)) {
-        version = QString::asprintf("%u.%u.%u.%u", fixed.ms >> 16, fixed.ms & 0xFFFF, fixed.ls >> 16, fixed.ls & 0xFFFF);
+        version
+            = QString::asprintf("%u.%u.%u.%u", fixed.ms >> 16, fixed.ms & 0xFFFF, fixed.ls >> 16, fixed.ls & 0xFFFF);
     }
     return version;
 }

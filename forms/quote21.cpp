@@ -55,7 +55,9 @@ TShellOpenHook setShellOpenHook(TShellOpenHook hook)
     return hook;
 }
 
-TAboutLabel::TAboutLabel(QWidget *parent) : QLabel(parent) { }
+TAboutLabel::TAboutLabel(QWidget *parent)
+    : QLabel(parent)
+{ }
 
 void TAboutLabel::mousePressEvent(QMouseEvent *event)
 {
@@ -78,7 +80,9 @@ void TAboutLabel::mouseDoubleClickEvent(QMouseEvent *event)
     mousePressEvent(event);
 }
 
-TAboutPanel::TAboutPanel(QWidget *parent) : QWidget(parent) { }
+TAboutPanel::TAboutPanel(QWidget *parent)
+    : QWidget(parent)
+{ }
 
 void TAboutPanel::paintEvent(QPaintEvent *)
 {
@@ -120,12 +124,15 @@ void TAboutPanel::mouseDoubleClickEvent(QMouseEvent *event)
         Q_EMIT doubleClicked();
 }
 
-TAboutBox::TAboutBox(QWidget *parent) : TAboutBox(QCoreApplication::applicationFilePath(), parent) { }
+TAboutBox::TAboutBox(QWidget *parent)
+    : TAboutBox(QCoreApplication::applicationFilePath(), parent)
+{ }
 
 TAboutBox::TAboutBox(const QString &programFile, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                              | Qt::MSWindowsFixedSizeDialogHint),
-      m_programFile(programFile)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::MSWindowsFixedSizeDialogHint)
+    , m_programFile(programFile)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About"));

@@ -16,12 +16,12 @@ enum class TShellWindowState { swHidden = 0, swNormal = 1, swMaximized = 3, swMi
 // desktop to open with its default application. Nothing is reported: a target
 // the desktop cannot open is silently left alone.
 void ShellOpen(const QString &target, const QString &parameters = QString(), const QString &folder = QString(),
-               TShellWindowState state = TShellWindowState::swNormal);
+    TShellWindowState state = TShellWindowState::swNormal);
 
 // What ShellOpen does instead of asking the desktop, for tests; an empty hook
 // restores the desktop. Returns the hook that was in place.
-using TShellOpenHook =
-        std::function<void(const QString &target, const QString &parameters, const QString &folder, TShellWindowState)>;
+using TShellOpenHook
+    = std::function<void(const QString &target, const QString &parameters, const QString &folder, TShellWindowState)>;
 TShellOpenHook setShellOpenHook(TShellOpenHook hook);
 
 // A label of the About box: it keeps its clicks to itself, so clicking it never

@@ -58,11 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The walker on the raw bytes, whatever the reader made of them.
     const QByteArrayView view(bytes);
     for (QStringView path : { u"\\", u"\\VarFileInfo\\Translation", u"\\StringFileInfo", u"StringFileInfo\\040904E4",
-                              u"\\StringFileInfo\\040904E4\\ProductName", u"\\\\\\" }) {
+             u"\\StringFileInfo\\040904E4\\ProductName", u"\\\\\\" }) {
         QByteArrayView value;
         bool text = false;
         if (oq::versionblock::queryValue(view, path, &value, &text)) {
-            require(value.empty() || (value.data() >= view.data() && value.data() + value.size() <= view.data() + view.size()));
+            require(value.empty()
+                || (value.data() >= view.data() && value.data() + value.size() <= view.data() + view.size()));
             oq::versionblock::textValue(value);
         }
     }

@@ -38,7 +38,9 @@ QByteArray makeElf(const QByteArray &payload, const ElfOptions &o = {})
     tableAt = (tableAt + 7) & ~quint64(7);
 
     QByteArray out;
-    out.append("\x7f" "ELF", 4);
+    out.append("\x7f"
+               "ELF",
+        4);
     out.append(char(o.is64 ? 2 : 1)).append(char(o.bigEndian ? 2 : 1)).append(char(1));
     out.append(QByteArray(9, '\0'));
     put(out, 2, 2); // e_type: executable
@@ -130,39 +132,38 @@ void tst_VersionInfo::block_data()
         QList<Node> strings = usualStrings();
         strings.append(textNode("FileVersion", "2.5 beta"));
         QTest::newRow("FileVersion string differs from the fixed record")
-                << write(root(fixed, { stringInfo("040904E4", strings), trans }))
-                << Answers { true, "040904E4", "Demo Product", "2.5 beta" };
+            << write(root(fixed, { stringInfo("040904E4", strings), trans }))
+            << Answers { true, "040904E4", "Demo Product", "2.5 beta" };
     }
     {
         QList<Node> strings = usualStrings();
         strings.append(textNode("FileVersion", ""));
         QTest::newRow("empty FileVersion string: the fixed numbers")
-                << write(root(fixed, { stringInfo("040904E4", strings), trans })) << usual;
+            << write(root(fixed, { stringInfo("040904E4", strings), trans })) << usual;
     }
     QTest::newRow("numbers are unsigned")
-            << write(root(fixedInfo(0xFFFF0000, 0x012C8007), { stringInfo("040904E4", usualStrings()), trans }))
-            << Answers { true, "040904E4", "Demo Product", "65535.0.300.32775" };
+        << write(root(fixedInfo(0xFFFF0000, 0x012C8007), { stringInfo("040904E4", usualStrings()), trans }))
+        << Answers { true, "040904E4", "Demo Product", "65535.0.300.32775" };
     QTest::newRow("translation digits are upper case")
-            << write(root(fixed, { stringInfo("0C0A04B0", usualStrings()), varInfo(translation(0x0C0A, 0x04B0)) }))
-            << Answers { true, "0C0A04B0", "Demo Product", "1.2.3.4" };
-    QTest::newRow("first of two translations")
-            << write(root(fixed, { stringInfo("040904E4", usualStrings()),
-                                   varInfo(translation(0x0409, 1252) + translation(0x0407, 1252)) }))
-            << usual;
-    QTest::newRow("no translation table") << write(root(fixed, { stringInfo("040904E4", usualStrings()) }))
-                                          << fixedOnly;
+        << write(root(fixed, { stringInfo("0C0A04B0", usualStrings()), varInfo(translation(0x0C0A, 0x04B0)) }))
+        << Answers { true, "0C0A04B0", "Demo Product", "1.2.3.4" };
+    QTest::newRow("first of two translations") << write(root(fixed,
+        { stringInfo("040904E4", usualStrings()), varInfo(translation(0x0409, 1252) + translation(0x0407, 1252)) }))
+                                               << usual;
+    QTest::newRow("no translation table")
+        << write(root(fixed, { stringInfo("040904E4", usualStrings()) })) << fixedOnly;
     QTest::newRow("empty translation table")
-            << write(root(fixed, { stringInfo("040904E4", usualStrings()), varInfo({}) })) << fixedOnly;
+        << write(root(fixed, { stringInfo("040904E4", usualStrings()), varInfo({}) })) << fixedOnly;
     QTest::newRow("short translation entry")
-            << write(root(fixed, { stringInfo("040904E4", usualStrings()), varInfo(QByteArray("\x09\x04", 2)) }))
-            << fixedOnly;
+        << write(root(fixed, { stringInfo("040904E4", usualStrings()), varInfo(QByteArray("\x09\x04", 2)) }))
+        << fixedOnly;
     QTest::newRow("translation without its table")
-            << write(root(fixed, { stringInfo("040904E4", usualStrings()), varInfo(translation(0x0407, 1252)) }))
-            << Answers { true, "040704E4", {}, "1.2.3.4" };
+        << write(root(fixed, { stringInfo("040904E4", usualStrings()), varInfo(translation(0x0407, 1252)) }))
+        << Answers { true, "040704E4", {}, "1.2.3.4" };
     QTest::newRow("no children at all") << write(root(fixed, {})) << fixedOnly;
     QTest::newRow("no fixed record, no string") << write(root({}, {})) << Answers { true, {}, {}, {} };
     QTest::newRow("fixed record with a wrong signature")
-            << write(root(fixedInfo(0x00010002, 0x00030004, 0x12345678), {})) << Answers { true, {}, {}, {} };
+        << write(root(fixedInfo(0x00010002, 0x00030004, 0x12345678), {})) << Answers { true, {}, {}, {} };
     QTest::newRow("fixed record cut short") << write(root(fixed.left(40), {})) << Answers { true, {}, {}, {} };
     {
         Node r = usualRoot();

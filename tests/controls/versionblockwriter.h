@@ -53,8 +53,8 @@ inline QByteArray write(const Node &node)
         out.append(write(child));
     }
     const int valueLength = node.valueLength >= 0 ? node.valueLength
-                            : node.text               ? int(node.value.size() / 2)
-                                                      : int(node.value.size());
+        : node.text                               ? int(node.value.size() / 2)
+                                                  : int(node.value.size());
     qToLittleEndian<quint16>(quint16(node.length >= 0 ? node.length : out.size()), out.data());
     qToLittleEndian<quint16>(quint16(valueLength), out.data() + 2);
     qToLittleEndian<quint16>(node.text ? 1 : 0, out.data() + 4);
@@ -113,14 +113,14 @@ inline Node root(const QByteArray &fixed, const QList<Node> &children)
 inline QList<Node> usualStrings()
 {
     return { textNode("CompanyName", "Maker"), textNode("ProductName", "Demo Product"),
-             textNode("LegalCopyright", "(c) Maker"), textNode("Comments", "Just a test") };
+        textNode("LegalCopyright", "(c) Maker"), textNode("Comments", "Just a test") };
 }
 
 // The usual block: fixed 1.2.3.4, strings under 040904E4, one translation.
 inline Node usualRoot()
 {
     return root(fixedInfo(0x00010002, 0x00030004),
-                { stringInfo("040904E4", usualStrings()), varInfo(translation(0x0409, 1252)) });
+        { stringInfo("040904E4", usualStrings()), varInfo(translation(0x0409, 1252)) });
 }
 
 } // namespace versionblockwriter

@@ -58,8 +58,9 @@ void tst_Quote21::init()
 {
     QList<Node> strings = usualStrings();
     strings.append(textNode("FileVersion", "2.5 beta"));
-    m_path = programFile(m_dir, write(root(fixedInfo(0x00010002, 0x00030004),
-                                           { stringInfo("040904E4", strings), varInfo(translation(0x0409, 1252)) })));
+    m_path = programFile(m_dir,
+        write(root(fixedInfo(0x00010002, 0x00030004),
+            { stringInfo("040904E4", strings), varInfo(translation(0x0409, 1252)) })));
 }
 
 void tst_Quote21::cleanup()
@@ -78,27 +79,29 @@ void tst_Quote21::texts_data()
     QList<Node> strings = usualStrings();
     strings.append(textNode("FileVersion", "2.5 beta"));
     QTest::newRow("FileVersion string differs from the fixed record")
-            << write(root(fixedInfo(0x00010002, 0x00030004),
-                          { stringInfo("040904E4", strings), varInfo(translation(0x0409, 1252)) }))
-            << "Demo Product" << "2.5 beta"
-            << QStringList { "Program Version 2.5 beta", created, " ", "Copyright (c) Maker", "Just a test" };
+        << write(root(fixedInfo(0x00010002, 0x00030004),
+               { stringInfo("040904E4", strings), varInfo(translation(0x0409, 1252)) }))
+        << "Demo Product"
+        << "2.5 beta" << QStringList { "Program Version 2.5 beta", created, " ", "Copyright (c) Maker", "Just a test" };
     QTest::newRow("no FileVersion string, fixed 1.2.3.4")
-            << write(usualRoot()) << "Demo Product" << "1.2.3.4"
-            << QStringList { "Program Version 1.2.3.4", created, " ", "Copyright (c) Maker", "Just a test" };
+        << write(usualRoot()) << "Demo Product"
+        << "1.2.3.4" << QStringList { "Program Version 1.2.3.4", created, " ", "Copyright (c) Maker", "Just a test" };
     QTest::newRow("no translation table")
-            << write(root(fixedInfo(0x00010002, 0x00030004), { stringInfo("040904E4", strings) })) << ""
-            << "1.2.3.4" << QStringList { "Program Version 1.2.3.4", created, " ", "Copyright ", "" };
-    QTest::newRow("no comments")
-            << write(root(fixedInfo(0x00010002, 0x00030004),
-                          { stringInfo("040904E4", { textNode("ProductName", "P") }),
-                            varInfo(translation(0x0409, 1252)) }))
-            << "P" << "1.2.3.4" << QStringList { "Program Version 1.2.3.4", created, " ", "Copyright ", "" };
-    QTest::newRow("file without a block")
-            << QByteArray("\x7f" "ELF but nothing more") << "" << ""
-            << QStringList { "Program Version ", created, " ", "Copyright ", "" };
-    QTest::newRow("no such file") << QByteArray() << "" << ""
-                                  << QStringList { "Program Version ", "Created " + shortDate(QDate(1899, 12, 30)),
-                                                   " ", "Copyright ", "" };
+        << write(root(fixedInfo(0x00010002, 0x00030004), { stringInfo("040904E4", strings) })) << ""
+        << "1.2.3.4" << QStringList { "Program Version 1.2.3.4", created, " ", "Copyright ", "" };
+    QTest::newRow("no comments") << write(root(fixedInfo(0x00010002, 0x00030004),
+        { stringInfo("040904E4", { textNode("ProductName", "P") }), varInfo(translation(0x0409, 1252)) }))
+                                 << "P"
+                                 << "1.2.3.4"
+                                 << QStringList { "Program Version 1.2.3.4", created, " ", "Copyright ", "" };
+    QTest::newRow("file without a block") << QByteArray("\x7f"
+                                                        "ELF but nothing more")
+                                          << ""
+                                          << "" << QStringList { "Program Version ", created, " ", "Copyright ", "" };
+    QTest::newRow("no such file") << QByteArray() << ""
+                                  << ""
+                                  << QStringList { "Program Version ", "Created " + shortDate(QDate(1899, 12, 30)), " ",
+                                         "Copyright ", "" };
 }
 
 void tst_Quote21::texts()
@@ -247,8 +250,8 @@ void tst_Quote21::click_hidesOnlyOnThePanelsFreeArea()
     }
     if (doubleClick) {
         // Only the double-click message itself, without the click before it.
-        QMouseEvent event(QEvent::MouseButtonDblClick, at, widget->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+        QMouseEvent event(
+            QEvent::MouseButtonDblClick, at, widget->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(widget, &event);
     } else {
         QTest::mouseClick(widget, Qt::LeftButton, {}, at);
