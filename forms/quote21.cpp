@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMouseEvent>
@@ -43,8 +44,10 @@ void ShellOpen(const QString &target, const QString &parameters, const QString &
         hook(target, parameters, folder, state);
         return;
     }
-    // A URL handler takes no parameters; a plain file name is opened from folder.
-    const QUrl url = QUrl::fromUserInput(target, folder, QUrl::AssumeLocalFile);
+    // A URL handler takes no parameters. A document name without a folder is
+    // looked up in folder, or else in the current one.
+    const QUrl url
+        = QUrl::fromUserInput(target, folder.isEmpty() ? QDir::currentPath() : folder, QUrl::AssumeLocalFile);
     if (url.isValid())
         QDesktopServices::openUrl(url);
 }

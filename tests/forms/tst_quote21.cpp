@@ -3,6 +3,7 @@
 
 #include "../controls/versionblockwriter.h"
 
+#include <QDesktopServices>
 #include <QFile>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -33,6 +34,18 @@ QString shortDate(QDate date)
 
 } // namespace
 
+// Stands in for the desktop's URL handlers.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
+};
+
 class tst_Quote21 : public QObject
 {
     Q_OBJECT
@@ -48,6 +61,7 @@ private Q_SLOTS:
     void links_areHandedToTheShell();
     void click_hidesOnlyOnThePanelsFreeArea_data();
     void click_hidesOnlyOnThePanelsFreeArea();
+    void shellOpen_handsTheTargetToTheDesktop();
 
 private:
     QTemporaryDir m_dir;
@@ -261,6 +275,21 @@ void tst_Quote21::click_hidesOnlyOnThePanelsFreeArea()
     // Shown again, it holds the same text.
     box.show();
     QCOMPARE(box.ProgramInfo->document()->blockCount(), 5);
+}
+
+void tst_Quote21::shellOpen_handsTheTargetToTheDesktop()
+{
+    UrlCatcher catcher;
+    for (const char *scheme : { "https", "mailto", "file" })
+        QDesktopServices::setUrlHandler(QLatin1String(scheme), &catcher, "open");
+    ShellOpen(QStringLiteral(OQ_WEBSITE_URL));
+    ShellOpen(QStringLiteral("mailto:" OQ_EMAIL_ADDRESS), QString(), QString(), TShellWindowState::swMaximized);
+    ShellOpen(QStringLiteral("Quote.txt"), QString(), m_dir.path());
+    for (const char *scheme : { "https", "mailto", "file" })
+        QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    QCOMPARE(catcher.urls,
+        (QList<QUrl> { QUrl(QStringLiteral(OQ_WEBSITE_URL)), QUrl(QStringLiteral("mailto:" OQ_EMAIL_ADDRESS)),
+            QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("Quote.txt"))) }));
 }
 
 QTEST_MAIN(tst_Quote21)
