@@ -1,13 +1,80 @@
 // SPDX-License-Identifier: MIT
-// Program entry: sets up the application and runs the main window.
+// Program entry: sets up the application, creates its four windows in order
+// and runs until the main window closes.
+#include "core/exception.h"
+#include "forms/errordisplay.h"
+#include "forms/helpviewer.h"
+#include "forms/ombryquotefm.h"
+#include "forms/quote21.h"
+
+#if __has_include("forms/quotesr.h")
+#include "forms/addquote.h"
+#include "forms/quotesr.h"
+#define OQ_HAVE_DIALOGS 1
+#endif
+
 #include <QApplication>
-#include <QMessageBox>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+// Every failure that reaches the message loop is shown in one place, and the
+// loop goes on.
+class OmbryApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const oq::Exception &e) {
+            oq::showError(e.message());
+        } catch (const std::bad_alloc &) {
+            oq::showError(QStringLiteral("Out of memory"));
+        } catch (const std::exception &e) {
+            oq::showError(QString::fromLocal8Bit(e.what()));
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("OMBRY Quote"));
-    QMessageBox::information(nullptr, QStringLiteral("OMBRY Quote"),
-                             QStringLiteral("The main window is not built yet."));
-    return 0;
+    OmbryApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ombryquote"));
+    QApplication::setOrganizationName(QStringLiteral("Ombry"));
+    QApplication::setApplicationVersion(QStringLiteral(OQ_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("ombryquote"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    oq::applicationHelpFile() = QStringLiteral("OMBRYQuote.hlp");
+
+    // Created in this order; each lives for the whole run.
+    auto quoteForm = std::make_unique<TQuoteForm>();
+    auto aboutBox = std::make_unique<TAboutBox>();
+#ifdef OQ_HAVE_DIALOGS
+    auto searchQuotes = std::make_unique<TSearchQuotes>(quoteForm.get());
+    auto addQuoteFm = std::make_unique<TAddQuoteFm>(quoteForm.get());
+    quoteForm->setWindows(aboutBox.get(), searchQuotes.get(), addQuoteFm.get());
+#else
+    quoteForm->setWindows(aboutBox.get(), nullptr, nullptr);
+#endif
+
+    quoteForm->show();
+    const int result = QApplication::exec();
+
+    // The last created first; then the help window, whichever way the run ended.
+#ifdef OQ_HAVE_DIALOGS
+    addQuoteFm.reset();
+    searchQuotes.reset();
+#endif
+    aboutBox.reset();
+    quoteForm.reset();
+    oq::helpQuit();
+    return result;
 }

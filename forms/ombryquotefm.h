@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -52,8 +53,8 @@ Q_SIGNALS:
 // A key and the handler it runs, as a menu lists them.
 struct TShortcutEntry
 {
-    int key;          // Qt key with modifiers, e.g. Qt::CTRL | Qt::Key_N
-    QAction *action;  // the menu entry that shows it; triggering it runs the handler
+    QKeyCombination key;
+    std::function<void()> run;
 };
 
 // The main window: the quote pane, the tool bar, the title list, the menus,
@@ -101,6 +102,7 @@ public:
     ToolBarButtons Buttons;
     QTimer *Timer = nullptr;
     QMenu *PopupMenu = nullptr;
+    QMenu *View1 = nullptr;
 
     // The pane's text as a text box holds it: each line followed by "\n".
     QString paneText() const;
@@ -152,13 +154,15 @@ private:
     void layoutPanel1();
     void switchOffHint(QWidget *control);
     bool popupMenuHasFocus(QWidget *focus) const;
-    bool runShortcut(const QList<TShortcutEntry> &table, int key, bool fromPopup);
+    bool runShortcut(const QList<TShortcutEntry> &table, QKeyCombination key);
+    void showPopupMenu(QWidget *from, const QPoint &pos);
 
     QList<TShortcutEntry> m_mainShortcuts;
     QList<TShortcutEntry> m_popupShortcuts;
     oq::CloseFailureCounter m_closeFailures;
     qint32 m_pendingCountdown = 0;
     bool m_firstShow = true;
+    QStringList m_shownLines;
     TAboutBox *m_aboutBox = nullptr;
     TSearchQuotes *m_searchQuotes = nullptr;
     TAddQuoteFm *m_addQuoteFm = nullptr;

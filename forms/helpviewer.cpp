@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: MIT
+#include "helpviewer.h"
+
+#include "forms/errordisplay.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace oq {
+
+namespace {
+
+QPointer<QWidget> &window()
+{
+    static QPointer<QWidget> w;
+    return w;
+}
+
+} // namespace
+
+QString &applicationHelpFile()
+{
+    static QString file = QStringLiteral("OMBRYQuote.hlp");
+    return file;
+}
+
+QString resolveHelpFile(const QString &helpFile)
+{
+    if (helpFile.isEmpty())
+        return QString();
+    const QFileInfo given(helpFile);
+    if (given.isAbsolute())
+        return given.isFile() ? given.absoluteFilePath() : QString();
+    QStringList candidates{QCoreApplication::applicationDirPath() + QLatin1Char('/') + helpFile,
+                           QCoreApplication::applicationDirPath() + QStringLiteral("/../share/ombryquote/") + helpFile};
+    for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        candidates << dir + QStringLiteral("/ombryquote/") + helpFile;
+    for (const QString &c : candidates) {
+        if (QFileInfo(c).isFile())
+            return QFileInfo(c).canonicalFilePath();
+    }
+    return QString();
+}
+
+void helpContents(const QString &helpFile, QWidget *owner)
+{
+    if (helpFile.isEmpty())
+        return;
+    QTextBrowser *browser = nullptr;
+    if (!window()) {
+        auto *w = new QWidget(nullptr, Qt::Window);
+        w->setObjectName(QStringLiteral("HelpWindow"));
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->setAttribute(Qt::WA_QuitOnClose, false);
+        auto *layout = new QVBoxLayout(w);
+        layout->setContentsMargins(0, 0, 0, 0);
+        browser = new QTextBrowser(w);
+        browser->setObjectName(QStringLiteral("HelpBrowser"));
+        browser->setOpenExternalLinks(true);
+        layout->addWidget(browser);
+        w->resize(640, 560);
+        if (owner) {
+            const QRect area = owner->screen() ? owner->screen()->availableGeometry() : QRect();
+            QPoint at = owner->frameGeometry().topRight() + QPoint(8, 0);
+            if (area.isValid() && at.x() + w->width() > area.right())
+                at.setX(std::max(area.left(), area.right() - w->width()));
+            w->move(at);
+        }
+        window() = w;
+    } else {
+        browser = window()->findChild<QTextBrowser *>();
+    }
+    const QString path = resolveHelpFile(helpFile);
+    if (path.isEmpty()) {
+        window()->setWindowTitle(QStringLiteral("OMBRY Quote Help"));
+        browser->setHtml(QStringLiteral("<h2>Help is not available</h2><p>The help file <b>%1</b> could not be found "
+                                        "beside the program or in its data folder.</p>")
+                             .arg(helpFile.toHtmlEscaped()));
+    } else {
+        browser->setSource(QUrl::fromLocalFile(path));
+        browser->home();
+        const QString title = browser->documentTitle();
+        window()->setWindowTitle(title.isEmpty() ? QStringLiteral("OMBRY Quote Help") : title);
+    }
+    window()->show();
+    window()->raise();
+    window()->activateWindow();
+}
+
+void helpQuit()
+{
+    if (window())
+        window()->close();
+}
+
+QWidget *helpWindow()
+{
+    return window();
+}
+
+} // namespace oq
