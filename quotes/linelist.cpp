@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "linelist.h"
 
+#include "core/textdecoding.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -72,13 +74,6 @@ QString asciiLower(QStringView text)
 
 namespace {
 
-// Windows-1252 code points for bytes 0x80 to 0x9F; the five unassigned bytes
-// map to the C1 control of the same value, as Windows itself converts them.
-constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 // Bytes are decoded and split a slice at a time so that the split can stop at
 // the quote limit without decoding the rest of a huge file. A slice ends just
@@ -226,7 +221,7 @@ private:
             } else {
                 for (char byte : slice) {
                     const auto b = static_cast<unsigned char>(byte);
-                    *out++ = (b >= 0x80 && b < 0xA0) ? Cp1252High[b - 0x80] : char16_t(b);
+                    *out++ = fromWindows1252(b);
                 }
             }
             if (!split(false)) {

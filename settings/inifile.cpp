@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "settings/inifile.h"
 
+#include "core/textdecoding.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <cstring>
 
@@ -225,11 +226,6 @@ QByteArray encodedValue(const QByteArray &value)
     return value;
 }
 
-const char16_t Windows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 } // namespace
 
@@ -431,18 +427,7 @@ std::optional<qint32> toNumber(const QString &text)
 
 QString decode(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless
-                                                  | QStringConverter::Flag::ConvertInitialBom);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    text.clear();
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const uchar u = uchar(c);
-        text.append(u >= 0x80 && u < 0xA0 ? QChar(Windows1252High[u - 0x80]) : QChar(u));
-    }
-    return text;
+    return decodeText(bytes);
 }
 
 } // namespace ini
