@@ -14,6 +14,11 @@
 #endif
 
 #include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
 
 #include <exception>
 #include <memory>
@@ -42,6 +47,38 @@ public:
     }
 };
 
+// The program's icon: a speech card with an opening quotation mark, drawn
+// at each size the desktop may ask for.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        const qreal m = size / 16.0;
+        QPainterPath card;
+        card.addRoundedRect(QRectF(m, m, size - 2 * m, size - 4 * m), 2.5 * m, 2.5 * m);
+        QPolygonF tail;
+        tail << QPointF(4 * m, size - 3.2 * m) << QPointF(4 * m, size - 0.5 * m) << QPointF(7.5 * m, size - 3.2 * m);
+        card.addPolygon(tail);
+        card.setFillRule(Qt::WindingFill);
+        p.setPen(QPen(QColor(0x6b, 0x10, 0x10), std::max(1.0, m * 0.6)));
+        p.setBrush(QColor(0xa3, 0x1d, 0x1d));
+        p.drawPath(card.simplified());
+        QFont font(QStringLiteral("serif"));
+        font.setPixelSize(int(13 * m));
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(m, 1.5 * m, size - 2 * m, size - 4 * m), Qt::AlignCenter, QString(QChar(0x201C)));
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -52,6 +89,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(OQ_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("ombryquote"));
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(programIcon());
     oq::applicationHelpFile() = QStringLiteral("OMBRYQuote.hlp");
 
     // Created in this order; each lives for the whole run.

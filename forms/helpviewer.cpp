@@ -15,6 +15,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace oq {
 
 namespace {
@@ -71,8 +73,10 @@ void helpContents(const QString &helpFile, QWidget *owner)
         if (owner) {
             const QRect area = owner->screen() ? owner->screen()->availableGeometry() : QRect();
             QPoint at = owner->frameGeometry().topRight() + QPoint(8, 0);
-            if (area.isValid() && at.x() + w->width() > area.right())
-                at.setX(std::max(area.left(), area.right() - w->width()));
+            if (area.isValid()) {
+                at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - w->width())));
+                at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - w->height())));
+            }
             w->move(at);
         }
         window() = w;
