@@ -19,6 +19,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -643,6 +644,29 @@ void TQuoteForm::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     FormResize(this);
+    fitDesignedOuterSize();
+}
+
+void TQuoteForm::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    fitDesignedOuterSize();
+}
+
+void TQuoteForm::fitDesignedOuterSize()
+{
+    constexpr int FitPeriodMs = 3000;
+    if (!m_fitFrameUntil.isValid())
+        return;
+    if (m_fitFrameUntil.elapsed() > FitPeriodMs || size() != DesignedSize || isMaximized() || isMinimized()) {
+        m_fitFrameUntil.invalidate();
+        return;
+    }
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() <= 0 && frame.height() <= 0)
+        return;
+    m_fitFrameUntil.invalidate();
+    resize(DesignedSize - frame);
 }
 
 void TQuoteForm::showEvent(QShowEvent *event)
@@ -651,13 +675,11 @@ void TQuoteForm::showEvent(QShowEvent *event)
     if (!m_firstShow)
         return;
     m_firstShow = false;
-    // The designed size is the outer size: once the frame is known, the
-    // inner size gives way to it.
-    QTimer::singleShot(0, this, [this] {
-        const QSize frame = frameGeometry().size() - size();
-        if (!frame.isEmpty() && size() == DesignedSize && !isMaximized() && !isMinimized())
-            resize(DesignedSize - frame);
-    });
+    // The designed size is the outer size: once the window manager has
+    // framed the window, the inner size gives way to the frame (only in the
+    // first moments, never against the user's own resizing).
+    m_fitFrameUntil.start();
+    fitDesignedOuterSize();
     QuoteList->setFocus();
     FormResize(this);
     startCountdown(m_pendingCountdown);

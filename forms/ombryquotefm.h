@@ -7,6 +7,7 @@
 #include "settings/programsettings.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 
@@ -142,6 +143,7 @@ public Q_SLOTS:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -152,6 +154,7 @@ private:
     void createControls();
     void createMenus();
     void layoutPanel1();
+    void fitDesignedOuterSize();
     void switchOffHint(QWidget *control);
     bool popupMenuHasFocus(QWidget *focus) const;
     bool runShortcut(const QList<TShortcutEntry> &table, QKeyCombination key);
@@ -162,6 +165,7 @@ private:
     oq::CloseFailureCounter m_closeFailures;
     qint32 m_pendingCountdown = 0;
     bool m_firstShow = true;
+    QElapsedTimer m_fitFrameUntil;
     QStringList m_shownLines;
     TAboutBox *m_aboutBox = nullptr;
     TSearchQuotes *m_searchQuotes = nullptr;
