@@ -1,0 +1,387 @@
+// SPDX-License-Identifier: MIT
+#include "forms/quotesr.h"
+
+#include "controls/rxspeedbutton.h"
+#include "forms/errordisplay.h"
+#include "forms/ombryquotefm.h"
+#include "mainformfixture.h"
+#include "quotes/quoteindex.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace mainformfixture;
+
+namespace {
+
+// Quote 0 holds "Apple" only at the end of its second line; quote 2 holds
+// "sweet" only in its second line.
+const QList<QStringList> Quotes = {
+    { QStringLiteral("Zebra crossing the road"), QStringLiteral("with a red Apple") },
+    { QStringLiteral("Apple pie is tasty") },
+    { QStringLiteral("apple cider"), QStringLiteral("is sweet") },
+    { QStringLiteral("Banana split") },
+    { QStringLiteral("Cherry on top"), QStringLiteral("of the cake") },
+};
+
+const QString Cider = QStringLiteral("apple cider [2]");
+const QString Pie = QStringLiteral("Apple pie is tasty [1]");
+const QString Zebra = QStringLiteral("Zebra crossing the road [0]");
+
+QStringList listTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+} // namespace
+
+class tst_QuoteSR : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void window_hasItsControls();
+    void typedSearch_enter_listsSortedTitles_data();
+    void typedSearch_enter_listsSortedTitles();
+    void findButton_searches();
+    void arrowKeys_showEachMatch_andPushHistory();
+    void mouseClick_showsMatch_evenWhenAlreadySelected();
+    void staleTitle_ofAnotherFile_isPassedOver();
+    void closeAndFind_keepsText_emptiesList_data();
+    void closeAndFind_keepsText_emptiesList();
+    void tabOrder_listSearchBoxFindButton();
+    void rightClick_opensMainPopupMenu_data();
+    void rightClick_opensMainPopupMenu();
+    void ctrlC_inSearchBox_copiesQuoteOnDisplay();
+    void ctrlN_inSearchWindow_showsNextQuote();
+    void everyQuoteMatching_fillsWholeSortedList();
+
+private:
+    void openAndSearch(const QString &text);
+
+    QTemporaryDir m_root;
+    QString m_quoteFile;
+    std::unique_ptr<TQuoteForm> m_form;
+    std::unique_ptr<TSearchQuotes> m_search;
+    QStringList m_errors;
+};
+
+void tst_QuoteSR::initTestCase()
+{
+    QVERIFY(m_root.isValid());
+    useFolders(m_root);
+    m_quoteFile = m_root.filePath(QStringLiteral("quotes.txt"));
+    QVERIFY(writeFile(m_quoteFile, quoteFileBytes(Quotes)));
+    oq::setErrorSink([this](const QString &text) { m_errors << text; });
+}
+
+void tst_QuoteSR::init()
+{
+    QVERIFY(writeSettings(m_root, m_quoteFile));
+    m_errors.clear();
+    m_form = std::make_unique<TQuoteForm>();
+    m_search = std::make_unique<TSearchQuotes>(m_form.get());
+    m_form->setWindows(nullptr, m_search.get(), nullptr);
+    QCOMPARE(m_form->QuoteCount, Quotes.size());
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+}
+
+void tst_QuoteSR::cleanup()
+{
+    if (m_form)
+        m_form->CancelCount();
+    m_search.reset();
+    m_form.reset();
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(QLatin1Char('\n'))));
+}
+
+// Opens the window by the Find command and runs a search typed in its box.
+void tst_QuoteSR::openAndSearch(const QString &text)
+{
+    m_form->FindQuoteClick();
+    QVERIFY(QTest::qWaitForWindowActive(m_search.get()));
+    QCOMPARE(QApplication::focusWidget(), m_search->SQSearch);
+    m_search->SQSearch->clear();
+    QTest::keyClicks(m_search->SQSearch, text);
+    QTest::keyClick(m_search->SQSearch, Qt::Key_Return);
+}
+
+void tst_QuoteSR::window_hasItsControls()
+{
+    QVERIFY(m_search->isWindow());
+    QVERIFY(!m_search->isVisible());
+    QVERIFY(!m_search->isModal());
+    QCOMPARE(m_search->windowTitle(), QStringLiteral("Search Quotes"));
+    QVERIFY(m_search->SQSearch->text().isEmpty());
+    QCOMPARE(m_search->MatchingQuotes->selectionMode(), QAbstractItemView::SingleSelection);
+    QVERIFY(m_search->SQFind->isDefault());
+    QCOMPARE(m_search->CloseButton->hint(), QStringLiteral("Close"));
+    QVERIFY(m_search->CloseButton->showHint());
+    QCOMPARE(m_search->CloseButton->numGlyphs(), 2);
+
+    m_search->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_search.get()));
+    QCOMPARE(m_search->SQSearch->geometry(), QRect(0, 0, 257, 21));
+    QCOMPARE(m_search->SQFind->geometry(), QRect(256, 0, 25, 25));
+    QCOMPARE(m_search->CloseButton->geometry(), QRect(280, 0, 25, 25));
+    QCOMPARE(m_search->Panel1->height(), 25);
+    QCOMPARE(m_search->MatchingQuotes->geometry(), QRect(0, 25, 305, 157 - 25));
+
+    // A wider window gives the room to the search box; the buttons keep to the edge.
+    m_search->resize(405, 157);
+    QTRY_COMPARE(m_search->CloseButton->geometry(), QRect(380, 0, 25, 25));
+    QCOMPARE(m_search->SQFind->geometry(), QRect(356, 0, 25, 25));
+    QCOMPARE(m_search->SQSearch->width(), 357);
+}
+
+void tst_QuoteSR::typedSearch_enter_listsSortedTitles_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("titles");
+
+    QTest::newRow("small letters, in any line") << QStringLiteral("apple") << QStringList { Cider, Pie, Zebra };
+    QTest::newRow("capitals") << QStringLiteral("APPLE") << QStringList { Cider, Pie, Zebra };
+    QTest::newRow("trailing space kept") << QStringLiteral("apple ") << QStringList { Cider, Pie };
+    QTest::newRow("second line only") << QStringLiteral("SWEET") << QStringList { Cider };
+    QTest::newRow("empty text finds nothing") << QString() << QStringList();
+    QTest::newRow("no match") << QStringLiteral("durian") << QStringList();
+}
+
+void tst_QuoteSR::typedSearch_enter_listsSortedTitles()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, titles);
+
+    const qint32 shown = m_form->CurrentIndex;
+    const qint32 top = m_form->HistoryTop;
+    openAndSearch(text);
+    QCOMPARE(listTexts(m_search->MatchingQuotes), titles);
+    QCOMPARE(m_search->SQSearch->text(), text);
+    QCOMPARE(QApplication::focusWidget(), m_search->MatchingQuotes);
+    // A search shows nothing by itself.
+    QVERIFY(m_search->MatchingQuotes->selectedItems().isEmpty());
+    QCOMPARE(m_form->CurrentIndex, shown);
+    QCOMPARE(m_form->HistoryTop, top);
+
+    // A second search replaces the results instead of adding to them.
+    m_search->SQFindClick();
+    QCOMPARE(listTexts(m_search->MatchingQuotes), titles);
+}
+
+void tst_QuoteSR::findButton_searches()
+{
+    m_form->FindQuoteClick();
+    QVERIFY(QTest::qWaitForWindowActive(m_search.get()));
+    QTest::keyClicks(m_search->SQSearch, QStringLiteral("banana"));
+    QTest::mouseClick(m_search->SQFind, Qt::LeftButton);
+    QCOMPARE(listTexts(m_search->MatchingQuotes), QStringList { QStringLiteral("Banana split [3]") });
+
+    // Enter on the focused button searches too.
+    m_search->SQSearch->setText(QStringLiteral("cake"));
+    m_search->SQFind->setFocus();
+    QTest::keyClick(m_search->SQFind, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(listTexts(m_search->MatchingQuotes), QStringList { QStringLiteral("Cherry on top [4]") });
+}
+
+void tst_QuoteSR::arrowKeys_showEachMatch_andPushHistory()
+{
+    m_form->startCountdown(100);
+    QVERIFY(m_form->Timer->isActive());
+    showQuote(*m_form, 3);
+    openAndSearch(QStringLiteral("apple"));
+    QCOMPARE(listTexts(m_search->MatchingQuotes), (QStringList { Cider, Pie, Zebra }));
+    // Opening the window by the Find command cancelled the countdown; a
+    // selection does not, so start it again to see that.
+    m_form->startCountdown(100);
+
+    const qint32 top = m_form->HistoryTop;
+    const QList<Qt::Key> keys = { Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up };
+    const QList<qint32> expected = { 2, 1, 0, 1 };
+    for (int step = 0; step < keys.size(); ++step) {
+        QTest::keyClick(m_search->MatchingQuotes, keys.at(step));
+        QCOMPARE(m_form->CurrentIndex, expected.at(step));
+        QCOMPARE(m_form->paneText(), paneTextOf(Quotes.at(expected.at(step))));
+        QCOMPARE(m_form->HistoryTop, top + step + 1);
+        QCOMPARE(m_form->History[size_t(m_form->HistoryTop)], expected.at(step));
+    }
+    QVERIFY(m_form->Timer->isActive());
+    // The window stays open with its results for the next step.
+    QVERIFY(m_search->isVisible());
+    QCOMPARE(m_search->MatchingQuotes->count(), 3);
+}
+
+void tst_QuoteSR::mouseClick_showsMatch_evenWhenAlreadySelected()
+{
+    openAndSearch(QStringLiteral("apple"));
+    QListWidget *list = m_search->MatchingQuotes;
+    const QPoint pie = list->visualItemRect(list->item(1)).center();
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, pie);
+    QCOMPARE(m_form->CurrentIndex, 1);
+    const qint32 top = m_form->HistoryTop;
+
+    // Another quote in between; a click on the selected entry shows it again, once.
+    m_form->NextQuoteClick();
+    QCOMPARE(m_form->CurrentIndex, 2);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, pie);
+    QCOMPARE(m_form->CurrentIndex, 1);
+    QCOMPARE(m_form->HistoryTop, top + 2);
+
+    // A click on another entry shows that one, once.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+    QCOMPARE(m_form->CurrentIndex, 0);
+    QCOMPARE(m_form->HistoryTop, top + 3);
+}
+
+void tst_QuoteSR::staleTitle_ofAnotherFile_isPassedOver()
+{
+    openAndSearch(QStringLiteral("apple"));
+    // The main window loads a file of one quote while the old results stand.
+    const QString small = m_root.filePath(QStringLiteral("small.txt"));
+    QVERIFY(writeFile(small, quoteFileBytes({ { QStringLiteral("Only one") } })));
+    m_form->QuoteFileName = small;
+    m_form->LoadFile();
+    QCOMPARE(m_form->QuoteCount, 1);
+    const qint32 top = m_form->HistoryTop;
+
+    m_search->MatchingQuotes->setCurrentRow(0); // "apple cider [2]": no such quote now
+    QCOMPARE(m_form->CurrentIndex, 0);
+    QCOMPARE(m_form->HistoryTop, top);
+    QCOMPARE(m_form->paneText(), QStringLiteral("Only one\n"));
+
+    m_search->MatchingQuotes->setCurrentRow(2); // "... [0]" names a quote that exists
+    QCOMPARE(m_form->HistoryTop, top + 1);
+}
+
+void tst_QuoteSR::closeAndFind_keepsText_emptiesList_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("close button") << QStringLiteral("button");
+    QTest::newRow("close box") << QStringLiteral("box");
+    QTest::newRow("escape") << QStringLiteral("escape");
+}
+
+void tst_QuoteSR::closeAndFind_keepsText_emptiesList()
+{
+    QFETCH(QString, how);
+
+    openAndSearch(QStringLiteral("apple"));
+    QCOMPARE(m_search->MatchingQuotes->count(), 3);
+    if (how == QLatin1String("button"))
+        QTest::mouseClick(m_search->CloseButton, Qt::LeftButton, {}, QPoint(12, 12));
+    else if (how == QLatin1String("box"))
+        QVERIFY(m_search->close());
+    else
+        QTest::keyClick(m_search->MatchingQuotes, Qt::Key_Escape);
+    QVERIFY(!m_search->isVisible());
+
+    m_form->FindQuoteClick();
+    QVERIFY(QTest::qWaitForWindowActive(m_search.get()));
+    QCOMPARE(m_search->SQSearch->text(), QStringLiteral("apple"));
+    QCOMPARE(m_search->MatchingQuotes->count(), 0);
+    QCOMPARE(QApplication::focusWidget(), m_search->SQSearch);
+    // The old text is selected, so typing replaces it.
+    QCOMPARE(m_search->SQSearch->selectedText(), QStringLiteral("apple"));
+
+    // Searching again works as before.
+    QTest::keyClicks(m_search->SQSearch, QStringLiteral("banana"));
+    QTest::keyClick(m_search->SQSearch, Qt::Key_Return);
+    QCOMPARE(m_search->MatchingQuotes->count(), 1);
+}
+
+void tst_QuoteSR::tabOrder_listSearchBoxFindButton()
+{
+    openAndSearch(QStringLiteral("apple"));
+    QCOMPARE(QApplication::focusWidget(), m_search->MatchingQuotes);
+    const QList<QWidget *> order = { m_search->SQSearch, m_search->SQFind, m_search->MatchingQuotes };
+    for (QWidget *next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+    // The close button never takes the focus.
+    QCOMPARE(m_search->CloseButton->focusPolicy(), Qt::NoFocus);
+}
+
+void tst_QuoteSR::rightClick_opensMainPopupMenu_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("search box") << QStringLiteral("SQSearch");
+    QTest::newRow("result list") << QStringLiteral("MatchingQuotes");
+    QTest::newRow("find button") << QStringLiteral("SQFind");
+}
+
+void tst_QuoteSR::rightClick_opensMainPopupMenu()
+{
+    QFETCH(QString, where);
+
+    openAndSearch(QStringLiteral("apple"));
+    QWidget *target = m_search->findChild<QWidget *>(where);
+    QVERIFY(target);
+    if (auto *list = qobject_cast<QListWidget *>(target))
+        target = list->viewport();
+    QVERIFY(!m_form->PopupMenu->isVisible());
+    // What a right click delivers to the control under the pointer.
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(target, &click);
+    QVERIFY(m_form->PopupMenu->isVisible());
+    m_form->PopupMenu->hide();
+}
+
+void tst_QuoteSR::ctrlC_inSearchBox_copiesQuoteOnDisplay()
+{
+    showQuote(*m_form, 4);
+    openAndSearch(QStringLiteral("apple"));
+    m_search->SQSearch->setFocus();
+    m_search->SQSearch->selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+    QTest::keyClick(m_search->SQSearch, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), paneTextOf(Quotes.at(4)));
+    QCOMPARE(m_search->SQSearch->text(), QStringLiteral("apple"));
+}
+
+void tst_QuoteSR::ctrlN_inSearchWindow_showsNextQuote()
+{
+    showQuote(*m_form, 1);
+    openAndSearch(QStringLiteral("apple"));
+    QTest::keyClick(m_search->MatchingQuotes, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(m_form->CurrentIndex, 2);
+    m_search->SQSearch->setFocus();
+    QTest::keyClick(m_search->SQSearch, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(m_form->CurrentIndex, 3);
+    QCOMPARE(m_search->SQSearch->text(), QStringLiteral("apple"));
+}
+
+void tst_QuoteSR::everyQuoteMatching_fillsWholeSortedList()
+{
+    // The largest file the index takes, every quote matching.
+    QList<QStringList> many;
+    for (int q = 0; q < oq::MaxQuotes; ++q)
+        many.append({ QStringLiteral("Line %1 of the many").arg((q * 7919) % oq::MaxQuotes) });
+    const QString big = m_root.filePath(QStringLiteral("many.txt"));
+    QVERIFY(writeFile(big, quoteFileBytes(many)));
+    m_form->QuoteFileName = big;
+    m_form->LoadFile();
+    QCOMPARE(m_form->QuoteCount, oq::MaxQuotes);
+
+    openAndSearch(QStringLiteral("the MANY"));
+    QCOMPARE(m_search->MatchingQuotes->count(), oq::MaxQuotes);
+    QCOMPARE(listTexts(m_search->MatchingQuotes), m_form->Index.sortedTitles());
+}
+
+QTEST_MAIN(tst_QuoteSR)
+#include "tst_quotesr.moc"
