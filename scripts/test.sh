@@ -18,12 +18,20 @@ done
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOQ_BUILD_FUZZ=ON
 cmake --build build-fuzz
+mkdir -p build-fuzz/logs
 for f in build-fuzz/bin/fuzz_*; do
     name=$(basename "$f")
     corpus=$(mktemp -d)
     [ -d "fuzz/corpus/${name#fuzz_}" ] && cp -r "fuzz/corpus/${name#fuzz_}/." "$corpus/"
+    log="build-fuzz/logs/$name.log"
     echo "Fuzzing $name for ${FUZZ_SECONDS}s"
-    "$f" -max_total_time="$FUZZ_SECONDS" -max_len=65536 -timeout=10 -rss_limit_mb=4096 -print_final_stats=0 "$corpus" 2>&1 | tail -n 3
+    if ! "$f" -max_total_time="$FUZZ_SECONDS" -max_len=65536 -timeout=10 -rss_limit_mb=4096 \
+            -artifact_prefix="build-fuzz/logs/$name-" "$corpus" >"$log" 2>&1; then
+        tail -n 60 "$log"
+        echo "$name found a failure; the input is in build-fuzz/logs/"
+        exit 1
+    fi
+    grep -E "^Done [0-9]+ runs" "$log" || tail -n 1 "$log"
     rm -rf "$corpus"
 done
 echo "All tests passed."
