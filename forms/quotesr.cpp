@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -103,6 +104,9 @@ void TSearchQuotes::createControls()
     // Every entry is one line of the same font: lets tens of thousands of
     // titles be laid out at once.
     MatchingQuotes->setUniformItemSizes(true);
+    // A list box: long titles are cut at the right edge, no sideways scrolling.
+    MatchingQuotes->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MatchingQuotes->setTextElideMode(Qt::ElideRight);
     MatchingQuotes->setContextMenuPolicy(Qt::NoContextMenu);
     MatchingQuotes->installEventFilter(this);
     MatchingQuotes->viewport()->installEventFilter(this);
@@ -246,8 +250,15 @@ bool TSearchQuotes::eventFilter(QObject *watched, QEvent *event)
             m_selectOnFocus = false;
             SQSearch->selectAll();
         }
-    } else if (watched == MatchingQuotes->viewport() && event->type() == QEvent::MouseButtonPress) {
-        m_selectionChangedByPress = false;
+    } else if (watched == MatchingQuotes->viewport()
+               && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick
+                   || event->type() == QEvent::MouseButtonRelease)) {
+        // The right button only opens the pop-up menu; it neither selects nor
+        // shows an entry.
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+            return true;
+        if (event->type() == QEvent::MouseButtonPress)
+            m_selectionChangedByPress = false;
     } else if (watched == MatchingQuotes && event->type() == QEvent::KeyPress) {
         // After a search nothing is selected; the first arrow key selects the
         // first entry instead of skipping it.

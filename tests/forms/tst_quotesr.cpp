@@ -334,6 +334,11 @@ void tst_QuoteSR::rightClick_opensMainPopupMenu()
     if (auto *list = qobject_cast<QListWidget *>(target))
         target = list->viewport();
     QVERIFY(!m_form->PopupMenu->isVisible());
+    // The right button itself neither selects an entry nor shows a quote.
+    const qint32 top = m_form->HistoryTop;
+    QTest::mouseClick(target, Qt::RightButton, {}, QPoint(5, 5));
+    QVERIFY(m_search->MatchingQuotes->selectedItems().isEmpty());
+    QCOMPARE(m_form->HistoryTop, top);
     // What a right click delivers to the control under the pointer.
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(target, &click);
