@@ -36,7 +36,8 @@ constexpr int CancelLeft = 188;
 } // namespace
 
 TAddQuoteFm::TAddQuoteFm(TQuoteForm *mainForm, QWidget *parent)
-    : QDialog(parent), m_mainForm(mainForm)
+    : QDialog(parent)
+    , m_mainForm(mainForm)
 {
     setObjectName(QStringLiteral("AddQuoteFm"));
     setWindowTitle(QStringLiteral("OMBRYQuote - Add Quote"));
@@ -51,7 +52,7 @@ TAddQuoteFm::TAddQuoteFm(TQuoteForm *mainForm, QWidget *parent)
         const QRect area = screen->availableGeometry();
         const QPoint wanted = screen->geometry().topLeft() + ScreenPosition;
         move(std::clamp(wanted.x(), area.left(), std::max(area.left(), area.right() + 1 - ClientWidth)),
-             std::clamp(wanted.y(), area.top(), std::max(area.top(), area.bottom() + 1 - ClientHeight)));
+            std::clamp(wanted.y(), area.top(), std::max(area.top(), area.bottom() + 1 - ClientHeight)));
     } else {
         move(ScreenPosition);
     }

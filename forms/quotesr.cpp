@@ -53,7 +53,8 @@ QIcon glyphIcon(const QImage &strip)
 } // namespace
 
 TSearchQuotes::TSearchQuotes(TQuoteForm *mainForm, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_mainForm(mainForm)
+    : QWidget(parent, Qt::Window)
+    , m_mainForm(mainForm)
 {
     setObjectName(QStringLiteral("SearchQuotes"));
     setWindowTitle(QStringLiteral("Search Quotes"));
@@ -251,8 +252,8 @@ bool TSearchQuotes::eventFilter(QObject *watched, QEvent *event)
             SQSearch->selectAll();
         }
     } else if (watched == MatchingQuotes->viewport()
-               && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick
-                   || event->type() == QEvent::MouseButtonRelease)) {
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick
+            || event->type() == QEvent::MouseButtonRelease)) {
         // The right button only opens the pop-up menu; it neither selects nor
         // shows an entry.
         if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)

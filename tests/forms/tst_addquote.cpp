@@ -174,9 +174,9 @@ void tst_AddQuote::editedText_isWrittenAsEdited_data()
     QTest::addColumn<QByteArray>("bytes");
 
     QTest::newRow("typed, Enter starts a new line")
-            << QStringLiteral("retype") << QByteArray("My own\r\nwords\r\n\r\n");
+        << QStringLiteral("retype") << QByteArray("My own\r\nwords\r\n\r\n");
     QTest::newRow("final line break removed")
-            << QStringLiteral("backspace") << QByteArray("Third quote\r\nand more\r\n\r\n");
+        << QStringLiteral("backspace") << QByteArray("Third quote\r\nand more\r\n\r\n");
 }
 
 void tst_AddQuote::editedText_isWrittenAsEdited()
