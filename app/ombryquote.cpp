@@ -97,7 +97,7 @@ int main(int argc, char *argv[])
     auto aboutBox = std::make_unique<TAboutBox>();
 #ifdef OQ_HAVE_DIALOGS
     auto searchQuotes = std::make_unique<TSearchQuotes>(quoteForm.get());
-    auto addQuoteFm = std::make_unique<TAddQuoteFm>(quoteForm.get());
+    auto addQuoteFm = std::make_unique<TAddQuoteFm>(quoteForm.get(), quoteForm.get());
     quoteForm->setWindows(aboutBox.get(), searchQuotes.get(), addQuoteFm.get());
 #else
     quoteForm->setWindows(aboutBox.get(), nullptr, nullptr);

@@ -192,8 +192,10 @@ void TSearchQuotes::MatchingQuotesClick(QObject *)
     const QList<QListWidgetItem *> selected = MatchingQuotes->selectedItems();
     for (const QListWidgetItem *item : selected) {
         const std::optional<qint32> index = oq::titleToIndex(item->text());
-        // A title that gives no quote of the open file is passed over.
-        if (!index || *index < 0 || *index >= m_mainForm->QuoteCount)
+        // A title that gives no index, or one beyond the quote table, is
+        // passed over. A result left from an earlier file shows that index
+        // of the open file, or an empty pane, as Back does.
+        if (!index || *index < 0 || *index >= oq::MaxQuotes)
             continue;
         m_mainForm->CurrentIndex = *index;
         m_mainForm->NewQuoteProc();

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -58,7 +59,7 @@ private Q_SLOTS:
     void findButton_searches();
     void arrowKeys_showEachMatch_andPushHistory();
     void mouseClick_showsMatch_evenWhenAlreadySelected();
-    void staleTitle_ofAnotherFile_isPassedOver();
+    void staleTitle_ofAnotherFile_showsThatIndexOfTheOpenFile();
     void closeAndFind_keepsText_emptiesList_data();
     void closeAndFind_keepsText_emptiesList();
     void tabOrder_listSearchBoxFindButton();
@@ -225,7 +226,7 @@ void tst_QuoteSR::mouseClick_showsMatch_evenWhenAlreadySelected()
     QCOMPARE(m_form->HistoryTop, top + 3);
 }
 
-void tst_QuoteSR::staleTitle_ofAnotherFile_isPassedOver()
+void tst_QuoteSR::staleTitle_ofAnotherFile_showsThatIndexOfTheOpenFile()
 {
     openAndSearch(QStringLiteral("apple"));
     // The main window loads a file of one quote while the old results stand.
@@ -237,12 +238,14 @@ void tst_QuoteSR::staleTitle_ofAnotherFile_isPassedOver()
     const qint32 top = m_form->HistoryTop;
 
     m_search->MatchingQuotes->setCurrentRow(0); // "apple cider [2]": no such quote now
-    QCOMPARE(m_form->CurrentIndex, 0);
-    QCOMPARE(m_form->HistoryTop, top);
-    QCOMPARE(m_form->paneText(), QStringLiteral("Only one\n"));
+    QCOMPARE(m_form->CurrentIndex, 2);
+    QCOMPARE(m_form->HistoryTop, top + 1);
+    QCOMPARE(m_form->paneText(), QString());
+    QCOMPARE(m_form->CurrentQuote->text(), QStringLiteral("3"));
 
     m_search->MatchingQuotes->setCurrentRow(2); // "... [0]" names a quote that exists
-    QCOMPARE(m_form->HistoryTop, top + 1);
+    QCOMPARE(m_form->HistoryTop, top + 2);
+    QCOMPARE(m_form->paneText(), QStringLiteral("Only one\n"));
 }
 
 void tst_QuoteSR::closeAndFind_keepsText_emptiesList_data()
