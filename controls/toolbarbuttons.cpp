@@ -75,18 +75,18 @@ QImage toolBarGlyph(const QString &name)
 ToolBarButtons createToolBarButtons(QWidget *panel)
 {
     ToolBarButtons result;
-    for (const ButtonSpec &spec : Buttons) {
+    for (const ButtonSpec &entry : Buttons) {
         auto *button = new TRxSpeedButton(panel);
-        button->setObjectName(QLatin1String(spec.name));
-        button->setGeometry(spec.left, ButtonTop, spec.width, ButtonHeight);
+        button->setObjectName(QLatin1String(entry.name));
+        button->setGeometry(entry.left, ButtonTop, entry.width, ButtonHeight);
         button->setFlat(true);
         button->setGrayedInactive(false);
-        button->setGlyph(toolBarGlyph(QLatin1String(spec.name)));
-        button->setHint(QString::fromLatin1(spec.hint));
-        button->setAccessibleName(QString::fromLatin1(spec.accessibleName));
-        button->setAccessibleDescription(QString::fromLatin1(spec.hint).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        button->setGlyph(toolBarGlyph(QLatin1String(entry.name)));
+        button->setHint(QString::fromLatin1(entry.hint));
+        button->setAccessibleName(QString::fromLatin1(entry.accessibleName));
+        button->setAccessibleDescription(QString::fromLatin1(entry.hint).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         button->loaded();
-        result.*(spec.field) = button;
+        result.*(entry.field) = button;
     }
 
     auto *spin = new TRxSpinButton(panel);
