@@ -29,9 +29,9 @@ inline QByteArray generateQuoteFile(int count)
     QByteArray out;
     out.reserve(qsizetype(count) * 190);
     for (int q = 0; q < count; ++q) {
-        const int lines = 1 + int(next() % 3);
+        const int lines = 2 + int(next() % 3);
         for (int l = 0; l < lines; ++l) {
-            const int n = 5 + int(next() % 6);
+            const int n = 7 + int(next() % 7);
             for (int w = 0; w < n; ++w) {
                 const char *word = words[next() % wordCount];
                 if (w == 0 && l == 0)
