@@ -4,6 +4,7 @@
 #include "controls/rxbuttonglyph.h"
 #include "controls/rxspeedbutton.h"
 #include "manualtimer.h"
+#include "testpalette.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -17,24 +18,9 @@
 
 namespace {
 
-// Colours no two roles share, so a wrong role shows as a wrong pixel.
-const QRgb Face = qRgb(0xd4, 0xd0, 0xc8);
-const QRgb Light = qRgb(0xfe, 0xfd, 0xfc);
-const QRgb Dark = qRgb(0x80, 0x7f, 0x7e);
-const QRgb Frame = qRgb(0x10, 0x11, 0x12);
 const QRgb Blue = qRgb(0, 0, 0xff);
 const QRgb Red = qRgb(0xff, 0, 0);
 const QRgb Mask = qRgb(0xff, 0, 0xff);
-
-QPalette testPalette()
-{
-    QPalette p;
-    p.setColor(QPalette::Button, QColor(Face));
-    p.setColor(QPalette::Light, QColor(Light));
-    p.setColor(QPalette::Dark, QColor(Dark));
-    p.setColor(QPalette::Shadow, QColor(Frame));
-    return p;
-}
 
 // A solid glyph strip: image i filled with colours[i]; the bottom-left pixel
 // is the mask colour, so it must come out transparent.

@@ -3,6 +3,7 @@
 // and the press / repeat / move / release rules on a simulated clock.
 #include "controls/rxspinbutton.h"
 #include "manualtimer.h"
+#include "testpalette.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -16,21 +17,7 @@
 
 namespace {
 
-const QRgb Face = qRgb(0xd4, 0xd0, 0xc8);
-const QRgb Light = qRgb(0xfe, 0xfd, 0xfc);
-const QRgb Dark = qRgb(0x80, 0x7f, 0x7e);
-const QRgb Frame = qRgb(0x10, 0x11, 0x12);
 const QRgb Black = qRgb(0, 0, 0);
-
-QPalette testPalette()
-{
-    QPalette p;
-    p.setColor(QPalette::Button, QColor(Face));
-    p.setColor(QPalette::Light, QColor(Light));
-    p.setColor(QPalette::Dark, QColor(Dark));
-    p.setColor(QPalette::Shadow, QColor(Frame));
-    return p;
-}
 
 QRgb px(const QImage &image, int x, int y)
 {
