@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Program entry: sets up the application, creates its four windows in order
 // and runs until the main window closes.
+#include "app/commandline.h"
 #include "core/exception.h"
 #include "forms/errordisplay.h"
 #include "forms/helpviewer.h"
 #include "forms/ombryquotefm.h"
 #include "forms/quote21.h"
+#include "settings/programsettings.h"
 
 #if __has_include("forms/quotesr.h")
 #include "forms/addquote.h"
@@ -14,11 +16,9 @@
 #endif
 
 #include <QApplication>
-#include <QFont>
 #include <QIcon>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
+#include <QSize>
+#include <QStringList>
 
 #include <exception>
 #include <memory>
@@ -47,47 +47,39 @@ public:
     }
 };
 
-// The program's icon: a speech card with an opening quotation mark, drawn
-// at each size the desktop may ask for.
+// The program's icon from the desktop's icon theme, where the installed
+// program put it; the copy built into the program when the theme lacks it
+// (run from the build folder, say).
 QIcon programIcon()
 {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        const qreal m = size / 16.0;
-        QPainterPath card;
-        card.addRoundedRect(QRectF(m, m, size - 2 * m, size - 4 * m), 2.5 * m, 2.5 * m);
-        QPolygonF tail;
-        tail << QPointF(4 * m, size - 3.2 * m) << QPointF(4 * m, size - 0.5 * m) << QPointF(7.5 * m, size - 3.2 * m);
-        card.addPolygon(tail);
-        card.setFillRule(Qt::WindingFill);
-        p.setPen(QPen(QColor(0x6b, 0x10, 0x10), std::max(1.0, m * 0.6)));
-        p.setBrush(QColor(0xa3, 0x1d, 0x1d));
-        p.drawPath(card.simplified());
-        QFont font(QStringLiteral("serif"));
-        font.setPixelSize(int(13 * m));
-        font.setBold(true);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.drawText(QRectF(m, 1.5 * m, size - 2 * m, size - 4 * m), Qt::AlignCenter, QString(QChar(0x201C)));
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    QIcon bundled;
+    for (int size : { 16, 24, 32, 48, 64, 128, 256 })
+        bundled.addFile(QStringLiteral(":/icons/%1x%1/apps/" OQ_APP_ID ".png").arg(size), QSize(size, size));
+    return QIcon::fromTheme(QStringLiteral(OQ_APP_ID), bundled);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    OmbryApplication app(argc, argv);
+    // Help, the version and a mistyped option are answered before the
+    // application object exists, so they need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const oq::CommandLine commandLine = oq::parseCommandLine(arguments);
+    if (commandLine.action != oq::CommandLine::Action::OpenWindow)
+        return oq::answerWithoutWindow(commandLine, oq::runningProgramFile(argv[0]));
+    oq::startupQuoteFile() = commandLine.quoteFile;
+
+    // Every argument has been taken above; Qt gets the program name alone, so
+    // it reads none of them as an option of its own.
+    int qtArgc = 1;
+    OmbryApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("ombryquote"));
     QApplication::setOrganizationName(QStringLiteral("Ombry"));
     QApplication::setApplicationVersion(QStringLiteral(OQ_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("ombryquote"));
+    QApplication::setDesktopFileName(QStringLiteral(OQ_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(programIcon());
     oq::applicationHelpFile() = QStringLiteral("OMBRYQuote.hlp");

@@ -42,8 +42,12 @@ QString resolveHelpFile(const QString &helpFile)
     const QFileInfo given(helpFile);
     if (given.isAbsolute())
         return given.isFile() ? given.absoluteFilePath() : QString();
-    QStringList candidates{QCoreApplication::applicationDirPath() + QLatin1Char('/') + helpFile,
-                           QCoreApplication::applicationDirPath() + QStringLiteral("/../share/ombryquote/") + helpFile};
+    // Beside the program (the build folder), then the data folder the build
+    // installs into, then that folder as seen from a program moved together
+    // with its data, then the desktop's data folders.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    QStringList candidates{programDir + QLatin1Char('/') + helpFile, QStringLiteral(OQ_INSTALL_DATA_DIR "/") + helpFile,
+                           programDir + QStringLiteral("/" OQ_DATA_DIR_FROM_BIN "/") + helpFile};
     for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         candidates << dir + QStringLiteral("/ombryquote/") + helpFile;
     for (const QString &c : candidates) {

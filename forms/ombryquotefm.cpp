@@ -390,6 +390,8 @@ void TQuoteForm::FormCreate()
         SettingsFile = std::make_unique<TIniFile>(QString::fromLatin1(oq::SettingsFileName));
         const oq::ProgramSettings settings = oq::readProgramSettings(*SettingsFile);
         QuoteFileName = settings.QuoteFileName;
+        if (!oq::startupQuoteFile().isEmpty())
+            QuoteFileName = oq::startupQuoteFile();
         InstallDir = settings.InstallDir;
         FontSize = settings.FontSize;
         m_pendingCountdown = settings.ExitCountdown;

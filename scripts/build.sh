@@ -3,5 +3,6 @@
 # Configures and builds the program and the tests into build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+# Installed under /usr, as the Debian package is, so the package test can pack this build.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr "$@"
 cmake --build build

@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     fortunes-min fortunes-de
     xvfb xauth
+    desktop-file-utils appstream lintian file
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -37,6 +37,12 @@ ProgramSettings readProgramSettings(const TIniFile &settingsFile)
     return settings;
 }
 
+QString &startupQuoteFile()
+{
+    static QString file;
+    return file;
+}
+
 void writeProgramSettings(TIniFile &settingsFile, const QString &quoteFileName, qint32 fontSize)
 {
     const QLatin1String section(QuoteFileSection);

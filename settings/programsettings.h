@@ -49,6 +49,10 @@ struct ProgramSettings
 // Reads the settings once, at the main window's creation; missing or malformed keys give their defaults.
 ProgramSettings readProgramSettings(const TIniFile &settingsFile);
 
+// The quote file named on the program's command line, as an absolute path, or empty. Start-up sets it before the
+// main window is made; for this run it takes the place of "filename", as if chosen with Open, so it is stored at close.
+QString &startupQuoteFile();
+
 // Writes "filename", then "FontSize", at close. A failed write throws EIniFileException and nothing after it is
 // tried, so when "filename" fails "FontSize" is left as it was.
 void writeProgramSettings(TIniFile &settingsFile, const QString &quoteFileName, qint32 fontSize);

@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+#include "app/commandline.h"
+
+#include "controls/versioninfo.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace oq {
+
+namespace {
+
+// The name the usage shows; the program may have been started by any path.
+constexpr char ProgramName[] = "ombryquote";
+
+// The parser with every option the program knows. Help and version are
+// options of our own rather than QCommandLineParser's, whose versions need an
+// application object and add Qt's options that this program never passes on.
+struct Options
+{
+    QCommandLineParser parser;
+    QCommandLineOption help { { QStringLiteral("h"), QStringLiteral("help") },
+        QStringLiteral("Show this help and exit.") };
+    QCommandLineOption version { { QStringLiteral("v"), QStringLiteral("version") },
+        QStringLiteral("Show the program's version and exit.") };
+
+    Options()
+    {
+        parser.setApplicationDescription(QStringLiteral("OMBRY Quote shows quotations from a plain-text quote file.\n"
+                                                        "FILE is opened instead of the quote file of the last run "
+                                                        "and is remembered, as if chosen with Open."));
+        parser.addOption(help);
+        parser.addOption(version);
+        parser.addPositionalArgument(
+            QStringLiteral("FILE"), QStringLiteral("The quote file to show."), QStringLiteral("[FILE]"));
+    }
+};
+
+CommandLine refused(const QString &error)
+{
+    CommandLine result;
+    result.action = CommandLine::Action::Refuse;
+    result.error = error;
+    return result;
+}
+
+void print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    Options options;
+    // Without a program name the parser would take the first argument for it.
+    QStringList withProgram = arguments;
+    if (withProgram.isEmpty())
+        withProgram << QString::fromLatin1(ProgramName);
+    if (!options.parser.parse(withProgram))
+        return refused(options.parser.errorText());
+
+    CommandLine result;
+    if (options.parser.isSet(options.help)) {
+        result.action = CommandLine::Action::ShowHelp;
+        return result;
+    }
+    if (options.parser.isSet(options.version)) {
+        result.action = CommandLine::Action::ShowVersion;
+        return result;
+    }
+
+    const QStringList files = options.parser.positionalArguments();
+    if (files.size() > 1)
+        return refused(QStringLiteral("Only one quote file can be opened; %1 were given.").arg(files.size()));
+    if (files.isEmpty())
+        return result;
+    const QString &file = files.first();
+    if (file.isEmpty())
+        return refused(QStringLiteral("The quote file name is empty."));
+    // The name is stored as one line of the settings file at close: a line
+    // break would cut it there and put the rest on a line of its own.
+    if (file.contains(QLatin1Char('\n')) || file.contains(QLatin1Char('\r')))
+        return refused(QStringLiteral("The quote file name contains a line break, which the settings file "
+                                      "cannot keep; rename the file and try again."));
+    // Made absolute as the Open dialog's choice is, so it is stored the same way.
+    result.quoteFile = QFileInfo(file).absoluteFilePath();
+    return result;
+}
+
+QString usageText()
+{
+    Options options;
+    // The parser names the program by the path it was started with, or not at
+    // all without an application object: the usage names it the one way.
+    const QString text = options.parser.helpText();
+    return QStringLiteral("Usage: ") + QLatin1String(ProgramName) + text.mid(text.indexOf(QLatin1String(" [options]")));
+}
+
+QString versionText(const QString &programFile)
+{
+    const TVersionInfo info(programFile);
+    const QString name = info.StringValue(QStringLiteral("ProductName"));
+    const QString version = info.FileVersion();
+    if (info.Valid() && !name.isEmpty() && !version.isEmpty())
+        return name + QLatin1Char(' ') + version;
+    return QStringLiteral(OQ_PRODUCT_NAME " " OQ_VERSION);
+}
+
+QString runningProgramFile(const char *argv0)
+{
+    // Linux names the running program file here, whatever path started it.
+    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    if (!self.isEmpty())
+        return self;
+    return argv0 ? QFileInfo(QString::fromLocal8Bit(argv0)).absoluteFilePath() : QString();
+}
+
+int answerWithoutWindow(const CommandLine &commandLine, const QString &programFile)
+{
+    switch (commandLine.action) {
+    case CommandLine::Action::ShowHelp:
+        print(stdout, usageText());
+        return 0;
+    case CommandLine::Action::ShowVersion:
+        print(stdout, versionText(programFile) + QLatin1Char('\n'));
+        return 0;
+    case CommandLine::Action::Refuse:
+        print(stderr,
+            QString::fromLatin1(ProgramName) + QStringLiteral(": ") + commandLine.error + QLatin1Char('\n')
+                + usageText());
+        return UsageExitStatus;
+    case CommandLine::Action::OpenWindow:
+        break;
+    }
+    return 0;
+}
+
+} // namespace oq

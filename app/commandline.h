@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace oq {
+
+// What the program does with its arguments. It is decided before any window
+// or display exists, so asking for help or the version, or a mistyped option,
+// works on a machine without a display.
+struct CommandLine
+{
+    enum class Action {
+        OpenWindow, // start the desktop program, on quoteFile when one is named
+        ShowHelp, // print the usage on standard output, exit 0
+        ShowVersion, // print the program's name and version on standard output, exit 0
+        Refuse, // print error and the usage on standard error, exit 2
+    };
+
+    Action action = Action::OpenWindow;
+    // The FILE argument made absolute against the current folder; empty when none was given.
+    QString quoteFile;
+    // Why the arguments were refused, one line without the program name.
+    QString error;
+};
+
+// The exit status of a refused command line.
+inline constexpr int UsageExitStatus = 2;
+
+// Parses the program's arguments; arguments[0] is the program as it was started.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// The usage and the list of options, as --help prints it.
+QString usageText();
+
+// "<product name> <file version>" from the version block of the program file;
+// the version built into the program when the file holds no readable block.
+QString versionText(const QString &programFile);
+
+// The running program's file, found without an application object.
+QString runningProgramFile(const char *argv0);
+
+// Prints what a command line that needs no window asks for (help, version, or
+// why it was refused with the usage) and returns the exit status.
+int answerWithoutWindow(const CommandLine &commandLine, const QString &programFile);
+
+} // namespace oq
