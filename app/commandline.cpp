@@ -123,6 +123,16 @@ QString runningProgramFile(const char *argv0)
     return argv0 ? QFileInfo(QString::fromLocal8Bit(argv0)).absoluteFilePath() : QString();
 }
 
+QString missingDisplayReason()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return QStringLiteral("There is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set).");
+#endif
+    return QString();
+}
+
 int answerWithoutWindow(const CommandLine &commandLine, const QString &programFile)
 {
     switch (commandLine.action) {

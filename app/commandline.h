@@ -41,6 +41,13 @@ QString versionText(const QString &programFile);
 // The running program's file, found without an application object.
 QString runningProgramFile(const char *argv0);
 
+// Why the window cannot be opened here, or empty when it can: without a
+// display server and without a Qt platform chosen by hand, Qt would abort.
+QString missingDisplayReason();
+
+// The exit status when the window cannot be opened.
+inline constexpr int NoDisplayExitStatus = 1;
+
 // Prints what a command line that needs no window asks for (help, version, or
 // why it was refused with the usage) and returns the exit status.
 int answerWithoutWindow(const CommandLine &commandLine, const QString &programFile);

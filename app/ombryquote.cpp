@@ -20,6 +20,7 @@
 #include <QSize>
 #include <QStringList>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -70,6 +71,10 @@ int main(int argc, char *argv[])
     const oq::CommandLine commandLine = oq::parseCommandLine(arguments);
     if (commandLine.action != oq::CommandLine::Action::OpenWindow)
         return oq::answerWithoutWindow(commandLine, oq::runningProgramFile(argv[0]));
+    if (const QString reason = oq::missingDisplayReason(); !reason.isEmpty()) {
+        std::fprintf(stderr, "ombryquote: %s\n", qPrintable(reason));
+        return oq::NoDisplayExitStatus;
+    }
     oq::startupQuoteFile() = commandLine.quoteFile;
 
     // Every argument has been taken above; Qt gets the program name alone, so

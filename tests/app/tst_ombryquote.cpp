@@ -98,6 +98,8 @@ private Q_SLOTS:
                                    << QByteArray("ombryquote: Only one quote file can be opened; 2 were given.\n");
         QTest::newRow("line break in the name") << QStringList { "two\nlines.txt" } << 2 << QByteArray()
                                                 << QByteArray("ombryquote: The quote file name contains a line break");
+        QTest::newRow("the window, with no display")
+            << QStringList { "other.txt" } << 1 << QByteArray() << QByteArray("ombryquote: There is no display");
     }
 
     void withoutADisplay()
