@@ -3,9 +3,9 @@
 # Builds the Debian package from a build folder, checks it with lintian,
 # installs it with apt, starts the installed program the way its launcher
 # does, and removes the package again. Exit 77: skipped.
-# Usage: deb_package.sh BUILD_DIR INSTALL_PREFIX VERSION PRODUCT_NAME
+# Usage: deb_package.sh CPACK BUILD_DIR INSTALL_PREFIX VERSION PRODUCT_NAME
 set -euo pipefail
-build=$1 prefix=$2 version=$3 product=$4
+cpack=$1 build=$2 prefix=$3 version=$4 product=$5
 app_id=org.ombryquote.OmbryQuote
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -34,7 +34,7 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 echo "== cpack"
-(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
+(cd "$build" && "$cpack" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
 deb=$(ls "$work"/out/ombryquote_*.deb)
 dpkg-deb --field "$deb"
 
