@@ -119,9 +119,19 @@ namespace {
 // Writes a title in place; returns its length when `out` is null.
 qsizetype writeTitle(char16_t *out, QStringView firstLine, qint32 index)
 {
+    // Characters are counted and dropped whole: a surrogate pair is one.
+    auto charLength = [firstLine](qsizetype at) -> qsizetype {
+        return at + 1 < firstLine.size() && firstLine[at].isHighSurrogate() && firstLine[at + 1].isLowSurrogate() ? 2
+                                                                                                                  : 1;
+    };
+    qsizetype chars = 0;
+    for (qsizetype at = 0; at < firstLine.size(); at += charLength(at))
+        ++chars;
     qsizetype skip = 0;
-    while (firstLine.size() - skip > 2 && !isAsciiLetterOrDigit(firstLine[skip].unicode()))
-        ++skip;
+    while (chars > 2 && !isAsciiLetterOrDigit(firstLine[skip].unicode())) {
+        skip += charLength(skip);
+        --chars;
+    }
     const QStringView text = firstLine.sliced(skip);
     // Decimal digits of the index, most significant last.
     char16_t digits[12];

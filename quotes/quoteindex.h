@@ -59,8 +59,9 @@ private:
 
 // A quote's title: its cleaned first line, " [", its 0-based index, "]".
 // Leading characters that are not ASCII letters or digits are dropped while
-// more than 2 characters remain; square brackets become round ones, so the
-// only brackets of a title are those around its number.
+// more than 2 characters remain (characters are code points: a surrogate pair
+// is one, never cut in half); square brackets become round ones, so the only
+// brackets of a title are those around its number.
 QString quoteTitle(QStringView firstLine, qint32 index);
 void appendQuoteTitle(TitleList &titles, QStringView firstLine, qint32 index);
 // The index between a title's first "[" and first "]", if it is a number.

@@ -156,6 +156,11 @@ private Q_SLOTS:
         QTest::newRow("digit stops stripping") << "-- 1st" << 9 << "1st [9]";
         QTest::newRow("large index") << "q" << 32999 << "q [32999]";
         QTest::newRow("index 10") << "q" << 10 << "q [10]";
+        // Characters, not UTF-16 units: a character outside the BMP is one.
+        QTest::newRow("emoji and a full stop stay") << QStringLiteral(u"😀.") << 0 << QStringLiteral(u"😀. [0]");
+        QTest::newRow("stripping stops before an emoji") << QStringLiteral(u"..😀") << 1 << QStringLiteral(u".😀 [1]");
+        QTest::newRow("emoji stripped whole") << QStringLiteral(u"😀😀😀x") << 2 << QStringLiteral(u"😀x [2]");
+        QTest::newRow("emoji only") << QStringLiteral(u"😀😀😀") << 3 << QStringLiteral(u"😀😀 [3]");
     }
     void titles()
     {

@@ -56,6 +56,15 @@ private Q_SLOTS:
                  (QStringList{"cat cat cat [4]", "Nothing here [2]", "Rule 3) cats and dogs [1]", "The Cat sat [0]"}));
     }
 
+    void titles_holdWholeCharacters()
+    {
+        QuoteIndex index;
+        index.loadBytes("..\xF0\x9F\x98\x80\n\n\n\xF0\x9F\x98\x80.\n");
+        QStringList expected{QStringLiteral(u".😀 [0]"), QStringLiteral(u"😀. [1]")};
+        sortTitles(expected);
+        QCOMPARE(findQuoteTitles(index, QStringLiteral(u"😀")), expected);
+    }
+
     void noQuotes_findNothing()
     {
         QuoteIndex empty;
