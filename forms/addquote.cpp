@@ -128,8 +128,10 @@ void TAddQuoteFm::AddOKClick(QObject *)
 {
     const QString path = oq::favouritesPath(m_mainForm->InstallDir);
     try {
+        // Asked before the write, which replaces the file on disk.
+        const bool showsFavourites = oq::isSameFile(m_mainForm->QuoteFileName, path);
         oq::appendFavourite(path, AddMemo->toPlainText());
-        if (oq::isSameFavouritesPath(m_mainForm->QuoteFileName, path))
+        if (showsFavourites)
             m_mainForm->LoadFile();
     } catch (const oq::Exception &e) {
         // OK was pressed: the dialog closes once the failure is shown.

@@ -9,11 +9,32 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace oq {
 
 namespace {
 
 const QString FavouritesFileName = QStringLiteral("FavQuote.txt");
+
+// The absolute path of a name, with the links of its deepest existing folder
+// resolved; the part below that folder, which does not exist yet, is cleaned.
+QString resolvedPath(const QFileInfo &info)
+{
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    const QString path = info.absoluteFilePath();
+    for (qsizetype cut = path.lastIndexOf(QLatin1Char('/')); cut > 0;
+         cut = path.lastIndexOf(QLatin1Char('/'), cut - 1)) {
+        const QString folder = QFileInfo(path.left(cut)).canonicalFilePath();
+        if (!folder.isEmpty())
+            return QDir::cleanPath(folder + path.mid(cut));
+    }
+    return QDir::cleanPath(path);
+}
 
 } // namespace
 
@@ -57,9 +78,23 @@ void appendFavourite(const QString &path, const QString &text)
         throw Exception(QStringLiteral("Cannot create file %1").arg(path));
 }
 
-bool isSameFavouritesPath(const QString &quoteFileName, const QString &favouritesPath)
+bool isSameFile(const QString &name, const QString &otherName)
 {
-    return asciiLower(quoteFileName) == asciiLower(favouritesPath);
+    if (name.isEmpty() || otherName.isEmpty())
+        return false;
+    const QFileInfo one(name);
+    const QFileInfo other(otherName);
+    if (one.exists() && other.exists()) {
+#ifdef Q_OS_UNIX
+        struct stat a;
+        struct stat b;
+        if (::stat(QFile::encodeName(name).constData(), &a) == 0
+            && ::stat(QFile::encodeName(otherName).constData(), &b) == 0)
+            return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+#endif
+        return one.canonicalFilePath() == other.canonicalFilePath();
+    }
+    return resolvedPath(one) == resolvedPath(other);
 }
 
 } // namespace oq

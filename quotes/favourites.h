@@ -16,8 +16,12 @@ QString favouritesPath(const QString &installDir);
 // create file %s" when that fails). Throws oq::Exception.
 void appendFavourite(const QString &path, const QString &text);
 
-// Whether the open quote file is the favourites file: equal paths once the
-// ASCII letters are folded, nothing else normalised.
-bool isSameFavouritesPath(const QString &quoteFileName, const QString &favouritesPath);
+// Whether two names name the same file. When both exist, by identity (the
+// same file on disk, however it is reached: relative names, links, hard
+// links); otherwise by their resolved paths (absolute, with the links of the
+// folders that exist resolved). An empty name names no file. Decides whether
+// the open quote file is the favourites file, asked before the favourites
+// file is written.
+bool isSameFile(const QString &name, const QString &otherName);
 
 } // namespace oq

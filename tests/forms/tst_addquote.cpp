@@ -65,6 +65,8 @@ private Q_SLOTS:
     void everyOpening_refillsFromThePane();
     void tabOrder_memoOKCancel();
     void addToOpenFavouritesFile_reloadsIt();
+    void reload_onlyWhenTheOpenFileIsTheFavouritesFile_data();
+    void reload_onlyWhenTheOpenFileIsTheFavouritesFile();
     void failedWrite_showsError_leavesFileUnchanged_data();
     void failedWrite_showsError_leavesFileUnchanged();
     void ctrlA_opensModalDialog_andNoShortcutWorksMeanwhile();
@@ -275,6 +277,49 @@ void tst_AddQuote::addToOpenFavouritesFile_reloadsIt()
     QVERIFY(m_form->QuoteList->findText(QStringLiteral("New favourite [1]")) >= 0);
     QVERIFY(search.isVisible());
     m_form->setWindows(nullptr, nullptr, m_add.get());
+    QVERIFY(m_errors.isEmpty());
+}
+
+void tst_AddQuote::reload_onlyWhenTheOpenFileIsTheFavouritesFile_data()
+{
+    QTest::addColumn<QString>("openName");
+    QTest::addColumn<bool>("fullPath");
+    QTest::addColumn<bool>("favouritesExist");
+    QTest::addColumn<bool>("reloaded");
+    // Relative names start from the favourites folder, the working folder here.
+    QTest::newRow("relative name") << "FavQuote.txt" << false << true << true;
+    QTest::newRow("relative name, no favourites yet") << "FavQuote.txt" << false << false << true;
+    QTest::newRow("another file differing in case") << "favquote.txt" << true << true << false;
+}
+
+void tst_AddQuote::reload_onlyWhenTheOpenFileIsTheFavouritesFile()
+{
+    QFETCH(QString, openName);
+    QFETCH(bool, fullPath);
+    QFETCH(bool, favouritesExist);
+    QFETCH(bool, reloaded);
+    if (favouritesExist)
+        QVERIFY(writeFile(favouritesFile(), "Old favourite\r\n\r\n\r\n"));
+    QVERIFY(writeFile(m_fav->filePath(QStringLiteral("favquote.txt")), "Unrelated\r\n"));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_fav->path()));
+    if (fullPath)
+        openName = m_fav->filePath(openName);
+    m_form->QuoteFileName = openName;
+    m_form->LoadFile();
+    const qint32 shownBefore = m_form->HistoryTop;
+
+    openDialog();
+    m_add->AddMemo->setPlainText(QStringLiteral("New favourite\n"));
+    QTest::mouseClick(m_add->AddOK, Qt::LeftButton);
+    QDir::setCurrent(previous);
+
+    QVERIFY(readFile(favouritesFile()).endsWith("New favourite\r\n\r\n\r\n"));
+    const QString added = QStringLiteral("New favourite [%1]").arg(favouritesExist ? 1 : 0);
+    // A reload shows a random quote, which the history keeps.
+    QCOMPARE(m_form->HistoryTop > shownBefore, reloaded);
+    QCOMPARE(m_form->QuoteList->findText(added) >= 0, reloaded);
+    QCOMPARE(m_form->QuoteFileName, openName);
     QVERIFY(m_errors.isEmpty());
 }
 

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace oq;
 
 namespace {
@@ -148,24 +150,66 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(path).isDir());
     }
 
-    void samePath_data()
+    // Names relative to a folder that holds FavQuote.txt, another file that
+    // differs only in case, a link to the first and a linked folder.
+    void sameFile_data()
     {
         QTest::addColumn<QString>("open");
         QTest::addColumn<QString>("fav");
         QTest::addColumn<bool>("same");
-        QTest::newRow("equal") << "/a/FavQuote.txt" << "/a/FavQuote.txt" << true;
-        QTest::newRow("ascii case differs") << "/A/favquote.TXT" << "/a/FavQuote.txt" << true;
-        QTest::newRow("non-ascii case differs") << QStringLiteral(u"/É/FavQuote.txt") << QStringLiteral(u"/é/FavQuote.txt")
-                                                << false;
-        QTest::newRow("relative vs full") << "FavQuote.txt" << "/a/FavQuote.txt" << false;
-        QTest::newRow("doubled separator") << "/a/FavQuote.txt" << "/a//FavQuote.txt" << false;
+        QTest::newRow("equal") << "FavQuote.txt"
+                               << "FavQuote.txt" << true;
+        QTest::newRow("relative name in the working folder") << "@FavQuote.txt"
+                                                             << "FavQuote.txt" << true;
+        QTest::newRow("another file differing in case") << "favquote.txt"
+                                                        << "FavQuote.txt" << false;
+        QTest::newRow("doubled separator") << "sub/..//FavQuote.txt"
+                                           << "FavQuote.txt" << true;
+        QTest::newRow("link to the file") << "link.txt"
+                                          << "FavQuote.txt" << true;
+        QTest::newRow("linked folder") << "linkdir/FavQuote.txt"
+                                       << "FavQuote.txt" << true;
+        QTest::newRow("hard link") << "hard.txt"
+                                   << "FavQuote.txt" << true;
+        QTest::newRow("another file") << "other.txt"
+                                      << "FavQuote.txt" << false;
+        QTest::newRow("missing favourites, same path") << "new/FavQuote.txt"
+                                                       << "new//FavQuote.txt" << true;
+        QTest::newRow("missing favourites, linked folder") << "linkdir/new/FavQuote.txt"
+                                                           << "new/FavQuote.txt" << true;
+        QTest::newRow("missing favourites, relative name") << "@new/FavQuote.txt"
+                                                           << "new/FavQuote.txt" << true;
+        QTest::newRow("missing favourites, case differs") << "new/favquote.txt"
+                                                          << "new/FavQuote.txt" << false;
+        QTest::newRow("no open file") << ""
+                                      << "FavQuote.txt" << false;
     }
-    void samePath()
+    void sameFile()
     {
         QFETCH(QString, open);
         QFETCH(QString, fav);
         QFETCH(bool, same);
-        QCOMPARE(isSameFavouritesPath(open, fav), same);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        writeAll(dir.filePath("FavQuote.txt"), "Favourite\r\n");
+        writeAll(dir.filePath("favquote.txt"), "Not the favourites\r\n");
+        writeAll(dir.filePath("other.txt"), "Favourite\r\n");
+        QVERIFY(QDir().mkpath(dir.filePath("sub")));
+        QVERIFY(QDir().mkpath(dir.filePath("new")));
+        QVERIFY(QFile::link(dir.filePath("FavQuote.txt"), dir.filePath("link.txt")));
+        QVERIFY(QFile::link(dir.path(), dir.filePath("linkdir")));
+        QVERIFY(::link(QFile::encodeName(dir.filePath("FavQuote.txt")).constData(),
+                    QFile::encodeName(dir.filePath("hard.txt")).constData())
+            == 0);
+        // "@" marks a name given relative to the working folder.
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        auto name = [&dir](const QString &n) {
+            return n.isEmpty() ? n : n.startsWith('@') ? n.mid(1) : dir.filePath(n);
+        };
+        const bool result = isSameFile(name(open), name(fav));
+        QDir::setCurrent(previous);
+        QCOMPARE(result, same);
     }
 };
 
