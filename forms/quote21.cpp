@@ -79,8 +79,10 @@ void TAboutLabel::mouseReleaseEvent(QMouseEvent *event)
 
 void TAboutLabel::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    // The second press of a double click.
-    mousePressEvent(event);
+    // The second press of a double click: the first click has already
+    // opened the link, so this one arms nothing.
+    m_pressed = false;
+    event->accept();
 }
 
 TAboutPanel::TAboutPanel(QWidget *parent)

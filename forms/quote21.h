@@ -25,7 +25,7 @@ using TShellOpenHook
 TShellOpenHook setShellOpenHook(TShellOpenHook hook);
 
 // A label of the About box: it keeps its clicks to itself, so clicking it never
-// reaches the panel beneath, and reports a left click.
+// reaches the panel beneath, and reports a left click; a double click is one click.
 class TAboutLabel : public QLabel
 {
     Q_OBJECT

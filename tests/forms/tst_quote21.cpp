@@ -229,6 +229,17 @@ void tst_Quote21::links_areHandedToTheShell()
     QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(3, label->height() + 30));
     QCOMPARE(calls.size(), 1);
     QVERIFY(box.isVisible());
+
+    // A double click opens the link once: press, release, then the second
+    // press as the double-click message, and its release.
+    calls.clear();
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(3, 3));
+    QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(3, 3), label->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(label, &second);
+    QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(calls, QStringList { target });
+    QVERIFY(box.isVisible());
 }
 
 void tst_Quote21::click_hidesOnlyOnThePanelsFreeArea_data()
