@@ -513,6 +513,11 @@ void TQuoteForm::NewFileClick(QObject *)
                                                         QStringLiteral("Text Files (*.txt)"));
     if (chosen.isEmpty())
         return;
+    if (!oq::isStorableQuoteFileName(chosen)) {
+        // Never opened, so the close can always store what is open.
+        oq::showError(oq::unstorableFileNameMessage(chosen), this);
+        return;
+    }
     QuoteFileName = QFileInfo(chosen).absoluteFilePath();
     LoadFile();
 }

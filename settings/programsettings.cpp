@@ -50,6 +50,22 @@ void writeProgramSettings(TIniFile &settingsFile, const QString &quoteFileName, 
     settingsFile.WriteNumber(section, QLatin1String(settingKey(QuoteFileKey::FontSize).name), fontSize);
 }
 
+bool isStorableQuoteFileName(const QString &fileName)
+{
+    return ini::isStorableValue(fileName.toUtf8());
+}
+
+QString unstorableFileNameMessage(const QString &fileName)
+{
+    // The line breaks are shown as a symbol, so the message names the file on one line.
+    QString shown = fileName;
+    shown.replace(QLatin1String("\r\n"), QStringLiteral(u"\u21B5")).replace(QLatin1Char('\r'), QChar(0x21B5));
+    shown.replace(QLatin1Char('\n'), QChar(0x21B5));
+    return QStringLiteral("Cannot open \"%1\": its name holds a line break, which the settings cannot keep. "
+                          "Rename the file and open it again.")
+        .arg(shown);
+}
+
 bool CloseFailureCounter::mayCloseAfterFailure()
 {
     ++m_failures;

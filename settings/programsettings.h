@@ -57,6 +57,12 @@ QString &startupQuoteFile();
 // tried, so when "filename" fails "FontSize" is left as it was.
 void writeProgramSettings(TIniFile &settingsFile, const QString &quoteFileName, qint32 fontSize);
 
+// Whether a quote file name can be stored as "filename" so that it reads back as it is. A name holding a line
+// break cannot: wherever a name enters (the open dialog, the command line) such a name is refused with
+// unstorableFileNameMessage, and the file that is open stays open.
+bool isStorableQuoteFileName(const QString &fileName);
+QString unstorableFileNameMessage(const QString &fileName);
+
 // Decides what a failed settings write at close does: the first failure abandons the close so the user can act
 // on the message; a second consecutive failure lets the program close all the same, so nobody is trapped.
 class CloseFailureCounter

@@ -22,6 +22,8 @@ private Q_SLOTS:
     void write_firstRun_storesDefaults();
     void write_keepsOtherSectionsAndInstallDir();
     void write_filenameFails_fontSizeNotTried();
+    void storableFileName_isWhatTheSettingsKeep_data();
+    void storableFileName_isWhatTheSettingsKeep();
 
     void closeFailures_data();
     void closeFailures();
@@ -141,6 +143,38 @@ void TestProgramSettings::write_filenameFails_fontSizeNotTried()
     }
     QVERIFY(thrown);
     QCOMPARE(readProfile(), QByteArray("[quotefile]\nfilename=a.txt\nFontSize=9\n"));
+}
+
+void TestProgramSettings::storableFileName_isWhatTheSettingsKeep_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("storable");
+    QTest::newRow("plain") << "/home/u/quotes.txt" << true;
+    QTest::newRow("blanks around") << " /home/u/q.txt " << true;
+    QTest::newRow("quotes around") << "\"q.txt\"" << true;
+    QTest::newRow("line feed") << "/home/u/odd\nname.txt" << false;
+    QTest::newRow("carriage return") << "/home/u/odd\rname.txt" << false;
+    QTest::newRow("trailing line feed") << "/home/u/name.txt\n" << false;
+}
+
+void TestProgramSettings::storableFileName_isWhatTheSettingsKeep()
+{
+    // The check says exactly what the close can store: a storable name reads back as it is, any other fails.
+    QFETCH(QString, name);
+    QFETCH(bool, storable);
+    QCOMPARE(oq::isStorableQuoteFileName(name), storable);
+    TIniFile settingsFile(QLatin1String(oq::SettingsFileName));
+    bool written = true;
+    try {
+        oq::writeProgramSettings(settingsFile, name, 10);
+    } catch (const EIniFileException &) {
+        written = false;
+    }
+    QCOMPARE(written, storable);
+    if (storable)
+        QCOMPARE(oq::readProgramSettings(settingsFile).QuoteFileName, name);
+    else
+        QVERIFY(!oq::unstorableFileNameMessage(name).contains(QLatin1Char('\n')));
 }
 
 void TestProgramSettings::closeFailures_data()
