@@ -763,7 +763,14 @@ bool TQuoteForm::routeShortcut(QWidget *target, QKeyEvent *event)
             }
         }
     }
-    if (target->window() != this && !isEnabled())
+    // Besides this window, only the About box and the search window pass
+    // keys on to the main menu; the help window keeps its own keys.
+    const QWidget *window = target->window();
+    bool passesKeys = window == this || window == m_aboutBox;
+#ifdef OQ_HAVE_DIALOGS
+    passesKeys = passesKeys || window == m_searchQuotes;
+#endif
+    if (!passesKeys || (window != this && !isEnabled()))
         return false;
     return runShortcut(m_mainShortcuts, key);
 }

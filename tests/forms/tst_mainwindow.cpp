@@ -4,13 +4,19 @@
 #include "forms/ombryquotefm.h"
 
 #include "forms/errordisplay.h"
+#include "forms/helpviewer.h"
+#include "forms/quote21.h"
+#include "forms/quotesr.h"
 #include "mainformfixture.h"
 #include "settings/inifile.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
@@ -23,12 +29,17 @@ class tst_MainWindow : public QObject
 private Q_SLOTS:
     void initTestCase();
     void init();
+    void cleanup();
+    void mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow_data();
+    void mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow();
+    void helpWindow_keepsItsOwnCopyAndSelectAll();
     void openDialog_refusesANameTheSettingsCannotKeep_data();
     void openDialog_refusesANameTheSettingsCannotKeep();
 
 private:
     QTemporaryDir m_root;
     QString m_quoteFile;
+    QString m_fiveQuotes;
     QStringList m_errors;
 };
 
@@ -37,7 +48,9 @@ void tst_MainWindow::initTestCase()
     QVERIFY(m_root.isValid());
     useFolders(m_root);
     m_quoteFile = m_root.filePath(QStringLiteral("quotes.txt"));
-    QVERIFY(writeFile(m_quoteFile, quoteFileBytes({{QStringLiteral("Kept quote")}})));
+    QVERIFY(writeFile(m_quoteFile, quoteFileBytes({ { QStringLiteral("Kept quote") } })));
+    m_fiveQuotes = m_root.filePath(QStringLiteral("five.txt"));
+    QVERIFY(writeFile(m_fiveQuotes, quoteFileBytes({ { "One" }, { "Two" }, { "Three" }, { "Four" }, { "Five" } })));
     oq::setErrorSink([this](const QString &text) { m_errors << text; });
 }
 
@@ -46,6 +59,110 @@ void tst_MainWindow::init()
     QDir(oq::profileFolder()).removeRecursively();
     QVERIFY(writeSettings(m_root, m_quoteFile));
     m_errors.clear();
+}
+
+void tst_MainWindow::cleanup()
+{
+    oq::helpQuit();
+    QTRY_VERIFY(!oq::helpWindow());
+}
+
+// Shows `window` and puts the focus on `focus`, as a click into it would.
+static bool focusInto(QWidget *window, QWidget *focus)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        return false;
+    focus->setFocus(Qt::MouseFocusReason);
+    return QTest::qWaitFor([focus] { return QApplication::focusWidget() == focus; });
+}
+
+void tst_MainWindow::mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("mainMenuRuns");
+    for (const int key : { Qt::Key_N, Qt::Key_I, Qt::Key_A, Qt::Key_C }) {
+        const char letter = char(key);
+        QTest::addRow("help window, Ctrl+%c", letter) << "help" << key << false;
+        QTest::addRow("About box, Ctrl+%c", letter) << "about" << key << true;
+    }
+    QTest::newRow("search window, Ctrl+I") << "search" << int(Qt::Key_I) << true;
+}
+
+void tst_MainWindow::mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow()
+{
+    QFETCH(QString, window);
+    QFETCH(int, key);
+    QFETCH(bool, mainMenuRuns);
+    QVERIFY(writeSettings(m_root, m_fiveQuotes));
+    TQuoteForm form;
+    TAboutBox about(QCoreApplication::applicationFilePath());
+    TSearchQuotes search(&form);
+    form.setWindows(&about, &search, nullptr);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    showQuote(form, 0);
+    form.startCountdown(30);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+    QWidget *focus = nullptr;
+    if (window == QLatin1String("help")) {
+        form.Help2Click();
+        QVERIFY(oq::helpWindow());
+        QVERIFY(focusInto(oq::helpWindow(), oq::helpWindow()->findChild<QTextBrowser *>()));
+        focus = QApplication::focusWidget();
+    } else if (window == QLatin1String("about")) {
+        QVERIFY(focusInto(&about, about.ProgramInfo));
+        focus = about.ProgramInfo;
+    } else {
+        QVERIFY(focusInto(&search, search.SQSearch));
+        focus = search.SQSearch;
+    }
+    QTest::keyClick(focus, Qt::Key(key), Qt::ControlModifier);
+
+    bool ran = false;
+    switch (key) {
+    case Qt::Key_N:
+        ran = form.CurrentIndex == 1;
+        break;
+    case Qt::Key_I:
+        ran = form.Display->pointSize() == 10;
+        break;
+    case Qt::Key_A: // the Add command cancels the countdown first
+        ran = !form.Timer->isActive();
+        break;
+    case Qt::Key_C:
+        ran = QGuiApplication::clipboard()->text() == QStringLiteral("One\n");
+        break;
+    }
+    QCOMPARE(ran, mainMenuRuns);
+}
+
+void tst_MainWindow::helpWindow_keepsItsOwnCopyAndSelectAll()
+{
+    TQuoteForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.Help2Click();
+    QVERIFY(oq::helpWindow());
+    auto *browser = oq::helpWindow()->findChild<QTextBrowser *>();
+    QVERIFY(focusInto(oq::helpWindow(), browser));
+    const QString helpText = browser->toPlainText();
+    QVERIFY(helpText.size() > 20);
+
+    QTextCursor cursor(browser->document());
+    cursor.setPosition(0);
+    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 10);
+    browser->setTextCursor(cursor);
+    QTest::keyClick(browser, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), helpText.left(10));
+
+    QTest::keyClick(browser, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(browser->textCursor().selectionStart(), 0);
+    QCOMPARE(browser->textCursor().selectionEnd(), browser->document()->characterCount() - 1);
 }
 
 void tst_MainWindow::openDialog_refusesANameTheSettingsCannotKeep_data()
@@ -62,7 +179,7 @@ void tst_MainWindow::openDialog_refusesANameTheSettingsCannotKeep()
     QFETCH(QString, name);
     QFETCH(bool, opened);
     const QString chosen = m_root.filePath(name);
-    QVERIFY(writeFile(chosen, quoteFileBytes({{QStringLiteral("Chosen quote")}})));
+    QVERIFY(writeFile(chosen, quoteFileBytes({ { QStringLiteral("Chosen quote") } })));
 
     TQuoteForm form;
     form.show();
