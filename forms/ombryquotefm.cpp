@@ -210,9 +210,12 @@ void TQuoteForm::createControls()
     countdownFont.setPointSize(12);
     countdownFont.setBold(true);
     Countdown->setFont(countdownFont);
+    // The panel has the button background, which would make a label paint
+    // with the button text colour: the number is drawn in its own red.
     QPalette red = Countdown->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     Countdown->setPalette(red);
+    Countdown->setForegroundRole(QPalette::WindowText);
     Countdown->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     Countdown->setToolTip(QStringLiteral("Exit Countdown \nClick to Cancel"));
     Countdown->setAccessibleName(QStringLiteral("Exit Countdown"));

@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -30,6 +31,8 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();
+    void countdown_paintsRed_data();
+    void countdown_paintsRed();
     void mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow_data();
     void mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow();
     void helpWindow_keepsItsOwnCopyAndSelectAll();
@@ -65,6 +68,80 @@ void tst_MainWindow::cleanup()
 {
     oq::helpQuit();
     QTRY_VERIFY(!oq::helpWindow());
+}
+
+namespace {
+
+QPalette lightPalette()
+{
+    QPalette p(QColor(0xef, 0xef, 0xef));
+    p.setColor(QPalette::WindowText, Qt::black);
+    p.setColor(QPalette::ButtonText, Qt::black);
+    return p;
+}
+
+QPalette darkPalette()
+{
+    QPalette p(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
+    p.setColor(QPalette::WindowText, Qt::white);
+    p.setColor(QPalette::ButtonText, Qt::white);
+    p.setColor(QPalette::Text, Qt::white);
+    return p;
+}
+
+} // namespace
+
+void tst_MainWindow::countdown_paintsRed_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::addColumn<bool>("changedWhileOpen");
+    QTest::newRow("light") << lightPalette() << false;
+    QTest::newRow("dark") << darkPalette() << false;
+    QTest::newRow("dark, switched to while open") << darkPalette() << true;
+}
+
+void tst_MainWindow::countdown_paintsRed()
+{
+    QFETCH(QPalette, palette);
+    QFETCH(bool, changedWhileOpen);
+    const QPalette before = QApplication::palette();
+    auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
+    if (!changedWhileOpen)
+        QApplication::setPalette(palette);
+    TQuoteForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.startCountdown(28);
+    if (changedWhileOpen)
+        QApplication::setPalette(palette);
+    QTRY_COMPARE(form.Panel1->palette().color(QPalette::Button), palette.color(QPalette::Button));
+
+    // What the label paints: every pixel that stands out from the background
+    // is the background blended with red, and some are pure red.
+    const QImage image = form.Countdown->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QColor background = image.pixelColor(0, 0);
+    QCOMPARE(background, palette.color(QPalette::Window));
+    int inked = 0;
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int distance = std::abs(c.red() - background.red()) + std::abs(c.green() - background.green())
+                + std::abs(c.blue() - background.blue());
+            if (distance < 60)
+                continue;
+            ++inked;
+            // How much red covers the pixel, from its green; red then predicts its red.
+            const double cover = double(background.green() - c.green()) / background.green();
+            const double predictedRed = background.red() + cover * (255 - background.red());
+            QVERIFY2(cover > 0 && std::abs(c.red() - predictedRed) < 40,
+                qPrintable(QStringLiteral("pixel %1,%2 is %3 on %4").arg(x).arg(y).arg(c.name(), background.name())));
+            if (c.red() > 200 && c.green() < 60 && c.blue() < 60)
+                ++red;
+        }
+    }
+    QVERIFY(inked > 20);
+    QVERIFY(red > 5);
 }
 
 // Shows `window` and puts the focus on `focus`, as a click into it would.
