@@ -7,6 +7,7 @@
 #include "forms/errordisplay.h"
 #include "forms/helpviewer.h"
 #include "forms/quote21.h"
+#include "forms/toolbarlabels.h"
 #include "settings/inifile.h"
 #include "settings/screensaverexport.h"
 
@@ -225,6 +226,11 @@ void TQuoteForm::createControls()
     TotalQuotes = new QLabel(QStringLiteral("Total Quotes"), Panel1);
     TotalQuotes->setObjectName(QStringLiteral("TotalQuotes"));
     TotalQuotes->setAlignment(Qt::AlignVCenter | Qt::AlignRight);
+    // Neither label ever covers a button: both lie under the buttons, and
+    // the total, which answers nothing, lets every click through.
+    TotalQuotes->setAttribute(Qt::WA_TransparentForMouseEvents);
+    TotalQuotes->lower();
+    Countdown->lower();
 
     Display = new TQuotePane(central);
     Display->setObjectName(QStringLiteral("Display"));
@@ -641,13 +647,16 @@ void TQuoteForm::FormResize(QObject *)
 
 void TQuoteForm::layoutPanel1()
 {
-    // The total docks at the right edge, the countdown to its left; both
-    // take the panel's full height and the width their text needs.
-    const int h = Panel1->height();
-    const int totalWidth = TotalQuotes->sizeHint().width();
-    TotalQuotes->setGeometry(Panel1->width() - totalWidth, 0, totalWidth, h);
+    // The labels lie under the buttons (see createControls), so a button
+    // keeps its clicks even where a label reaches under it.
     const int countdownWidth = Countdown->text().isEmpty() ? 0 : Countdown->sizeHint().width();
-    Countdown->setGeometry(TotalQuotes->x() - countdownWidth, 0, countdownWidth, h);
+    const oq::ToolBarLabels labels = oq::layOutToolBarLabels(Panel1->font(), TotalQuotes->text(), countdownWidth,
+                                                             Panel1->width(), Panel1->height(),
+                                                             Buttons.About->geometry().right() + 1);
+    if (TotalQuotes->font() != labels.totalFont)
+        TotalQuotes->setFont(labels.totalFont);
+    TotalQuotes->setGeometry(labels.total);
+    Countdown->setGeometry(labels.countdown);
 }
 
 void TQuoteForm::resizeEvent(QResizeEvent *event)
@@ -794,6 +803,7 @@ bool TQuoteForm::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     case QEvent::Resize:
+    case QEvent::FontChange:
         if (watched == Panel1)
             layoutPanel1();
         break;

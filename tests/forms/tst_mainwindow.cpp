@@ -3,6 +3,8 @@
 // which window owns a key, and which file names the open dialog lets in.
 #include "forms/ombryquotefm.h"
 
+#include "controls/rxspeedbutton.h"
+#include "controls/rxspinbutton.h"
 #include "forms/errordisplay.h"
 #include "forms/helpviewer.h"
 #include "forms/quote21.h"
@@ -18,6 +20,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QToolTip>
 #include <QTimer>
 #include <QtTest>
 
@@ -33,6 +36,9 @@ private Q_SLOTS:
     void cleanup();
     void countdown_paintsRed_data();
     void countdown_paintsRed();
+    void toolBar_everyButtonTakesItsClicks_data();
+    void toolBar_everyButtonTakesItsClicks();
+    void toolBar_aboutButtonAnswersAClickAndShowsItsHint();
     void mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow_data();
     void mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow();
     void helpWindow_keepsItsOwnCopyAndSelectAll();
@@ -43,6 +49,7 @@ private:
     QTemporaryDir m_root;
     QString m_quoteFile;
     QString m_fiveQuotes;
+    QString m_fullFile;
     QStringList m_errors;
 };
 
@@ -52,6 +59,12 @@ void tst_MainWindow::initTestCase()
     useFolders(m_root);
     m_quoteFile = m_root.filePath(QStringLiteral("quotes.txt"));
     QVERIFY(writeFile(m_quoteFile, quoteFileBytes({ { QStringLiteral("Kept quote") } })));
+    // As many quotes as the index holds: the widest total the tool bar shows.
+    m_fullFile = m_root.filePath(QStringLiteral("full.txt"));
+    QByteArray full;
+    for (int q = 0; q < 33000; ++q)
+        full += "Quote number " + QByteArray::number(q) + "\r\n\r\n\r\n";
+    QVERIFY(writeFile(m_fullFile, full));
     m_fiveQuotes = m_root.filePath(QStringLiteral("five.txt"));
     QVERIFY(writeFile(m_fiveQuotes, quoteFileBytes({ { "One" }, { "Two" }, { "Three" }, { "Four" }, { "Five" } })));
     oq::setErrorSink([this](const QString &text) { m_errors << text; });
@@ -142,6 +155,120 @@ void tst_MainWindow::countdown_paintsRed()
     }
     QVERIFY(inked > 20);
     QVERIFY(red > 5);
+}
+
+namespace {
+
+QList<QWidget *> toolBarControls(const TQuoteForm &form)
+{
+    const ToolBarButtons &b = form.Buttons;
+    return { b.NewFile, b.NewQuote, b.Back, b.PrevQuote, b.NextQuote, b.CopyToClipboard, b.FindQuote, b.SetMarquee,
+        b.AddQuote, b.SpinFontSize, b.QuitButton, b.About };
+}
+
+// The centre of a control and a point just inside each of its edges.
+QList<QPoint> probePoints(const QRect &r)
+{
+    const QPoint c = r.center();
+    return { c, QPoint(r.left(), c.y()), QPoint(r.right(), c.y()), QPoint(c.x(), r.top()), QPoint(c.x(), r.bottom()),
+        r.topRight(), r.bottomRight() };
+}
+
+} // namespace
+
+void tst_MainWindow::toolBar_everyButtonTakesItsClicks_data()
+{
+    QTest::addColumn<int>("clientWidth");
+    QTest::addColumn<int>("countdown");
+    QTest::addColumn<int>("fontPoints"); // 0: the desktop font
+    // The designed outer width, and the client area a window frame leaves of it.
+    for (const int width : { 477, 469 }) {
+        QTest::addRow("width %d, no countdown", width) << width << 0 << 0;
+        QTest::addRow("width %d, countdown 28", width) << width << 28 << 0;
+        QTest::addRow("width %d, countdown 3600", width) << width << 3600 << 0;
+    }
+    QTest::newRow("large desktop font, countdown 28") << 469 << 28 << 12;
+    QTest::newRow("narrow window, countdown 28") << 380 << 28 << 0;
+}
+
+void tst_MainWindow::toolBar_everyButtonTakesItsClicks()
+{
+    QFETCH(int, clientWidth);
+    QFETCH(int, countdown);
+    QFETCH(int, fontPoints);
+    const QFont before = QApplication::font();
+    auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
+    if (fontPoints > 0) {
+        QFont large = before;
+        large.setPointSize(fontPoints);
+        QApplication::setFont(large);
+    }
+    QVERIFY(writeSettings(m_root, m_fullFile));
+    TQuoteForm form;
+    QCOMPARE(form.QuoteCount, 33000);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.resize(clientWidth, form.height());
+    form.startCountdown(countdown);
+    QTRY_COMPARE(form.Panel1->width(), clientWidth);
+    if (countdown > 0)
+        QVERIFY(form.Countdown->isVisible());
+
+    // Whatever stands over a button's centre or edges is the button itself:
+    // it takes the click and shows its hint there.
+    for (QWidget *control : toolBarControls(form)) {
+        for (const QPoint &p : probePoints(control->geometry())) {
+            QWidget *hit = form.Panel1->childAt(p);
+            QVERIFY2(hit == control || control->isAncestorOf(hit),
+                qPrintable(QStringLiteral("%1 at %2,%3 is covered by %4")
+                               .arg(control->objectName())
+                               .arg(p.x())
+                               .arg(p.y())
+                               .arg(hit ? hit->objectName() : QStringLiteral("nothing"))));
+        }
+        QVERIFY(!control->toolTip().isEmpty());
+    }
+    // The labels keep to the right edge, the countdown left of the total,
+    // and show all of their text.
+    QCOMPARE(form.TotalQuotes->geometry().right(), clientWidth - 1);
+    QCOMPARE(form.TotalQuotes->height(), form.Panel1->height());
+    QVERIFY(form.TotalQuotes->width() >= form.TotalQuotes->sizeHint().width());
+    if (countdown > 0) {
+        // Left of the total, over its leading blanks at most.
+        const int blanks = QFontMetrics(form.TotalQuotes->font()).horizontalAdvance(QStringLiteral("   "));
+        QVERIFY(form.Countdown->geometry().right() + 1 >= form.TotalQuotes->x());
+        QVERIFY(form.Countdown->geometry().right() + 1 <= form.TotalQuotes->x() + blanks);
+        QCOMPARE(form.Countdown->height(), form.Panel1->height());
+        QVERIFY(form.Countdown->width() >= form.Countdown->sizeHint().width());
+        // At the designed size a number of two digits stands whole right of
+        // the buttons, and a click on it cancels the countdown.
+        if (clientWidth >= 469 && countdown < 100) {
+            QVERIFY(form.Countdown->x() > form.Buttons.About->geometry().right());
+            const QPoint centre = form.Countdown->geometry().center();
+            QCOMPARE(form.Panel1->childAt(centre), form.Countdown);
+            QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, form.Panel1->mapTo(&form, centre));
+            QVERIFY(!form.Timer->isActive());
+        }
+    }
+}
+
+void tst_MainWindow::toolBar_aboutButtonAnswersAClickAndShowsItsHint()
+{
+    // A real click, found by the window as the pointer finds it, at the About
+    // button's right edge with the countdown running.
+    QVERIFY(writeSettings(m_root, m_fullFile));
+    TQuoteForm form;
+    TAboutBox about(QCoreApplication::applicationFilePath());
+    form.setWindows(&about, nullptr, nullptr);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.startCountdown(28);
+    QWidget *button = form.Buttons.About;
+    const QPoint edge = button->mapTo(&form, QPoint(button->width() - 2, button->height() / 2));
+    QTest::mouseMove(form.windowHandle(), edge);
+    QTRY_COMPARE(QToolTip::text(), QStringLiteral("About Ombry Quote"));
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, edge);
+    QTRY_VERIFY(about.isVisible());
 }
 
 // Shows `window` and puts the focus on `focus`, as a click into it would.
