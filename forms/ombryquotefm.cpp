@@ -651,8 +651,7 @@ void TQuoteForm::layoutPanel1()
     // keeps its clicks even where a label reaches under it.
     const int countdownWidth = Countdown->text().isEmpty() ? 0 : Countdown->sizeHint().width();
     const oq::ToolBarLabels labels = oq::layOutToolBarLabels(Panel1->font(), TotalQuotes->text(), countdownWidth,
-                                                             Panel1->width(), Panel1->height(),
-                                                             Buttons.About->geometry().right() + 1);
+        Panel1->width(), Panel1->height(), Buttons.About->geometry().right() + 1);
     if (TotalQuotes->font() != labels.totalFont)
         TotalQuotes->setFont(labels.totalFont);
     TotalQuotes->setGeometry(labels.total);
