@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 
 #include "controls/versioninfo.h"
+#include "settings/programsettings.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -87,7 +88,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return refused(QStringLiteral("The quote file name is empty."));
     // The name is stored as one line of the settings file at close: a line
     // break would cut it there and put the rest on a line of its own.
-    if (file.contains(QLatin1Char('\n')) || file.contains(QLatin1Char('\r')))
+    if (!oq::isStorableQuoteFileName(file))
         return refused(QStringLiteral("The quote file name contains a line break, which the settings file "
                                       "cannot keep; rename the file and try again."));
     // Made absolute as the Open dialog's choice is, so it is stored the same way.
