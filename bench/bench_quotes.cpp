@@ -23,14 +23,17 @@ namespace {
 struct Files
 {
     QTemporaryDir dir;
-    QString max;  // exactly 33,000 quotes
+    QString max; // exactly 33,000 quotes
     QString huge; // 100,000 quotes: everything past the limit must cost little
+    QString mixed; // 33,000 quotes, one Windows-1252 line in every hundred
     qint64 maxBytes = 0;
+    qint64 mixedBytes = 0;
 
     Files()
     {
         max = write(QStringLiteral("q33000.txt"), generateQuoteFile(MaxQuotes), &maxBytes);
         huge = write(QStringLiteral("q100000.txt"), generateQuoteFile(100000), nullptr);
+        mixed = write(QStringLiteral("q33000mixed.txt"), generateMixedQuoteFile(MaxQuotes), &mixedBytes);
     }
     QString write(const QString &name, const QByteArray &bytes, qint64 *size)
     {
@@ -97,6 +100,19 @@ void BM_LoadFile(benchmark::State &state)
     state.counters["quotes"] = index->QuoteCount;
 }
 BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond);
+
+// The same with lines of both encodings: each line is judged on its own.
+void BM_LoadMixedFile(benchmark::State &state)
+{
+    auto index = std::make_unique<QuoteIndex>();
+    for (auto _ : state) {
+        index->load(files().mixed);
+        benchmark::DoNotOptimize(index->QuoteCount);
+    }
+    state.SetBytesProcessed(state.iterations() * files().mixedBytes);
+    state.counters["quotes"] = index->QuoteCount;
+}
+BENCHMARK(BM_LoadMixedFile)->Unit(benchmark::kMillisecond);
 
 void BM_LoadFile100k(benchmark::State &state)
 {

@@ -48,3 +48,28 @@ inline QByteArray generateQuoteFile(int count)
     }
     return out;
 }
+
+// The same quotes as a file joined from an old Windows collection and a new
+// UTF-8 one: one text line in every hundred begins with Windows-1252 bytes
+// ("Café – "), and another one in every hundred with UTF-8 ("Café — ").
+inline QByteArray generateMixedQuoteFile(int count)
+{
+    const QByteArray plain = generateQuoteFile(count);
+    QByteArray out;
+    out.reserve(plain.size() + plain.size() / 200);
+    int textLine = 0;
+    qsizetype start = 0;
+    while (start < plain.size()) {
+        const qsizetype end = plain.indexOf("\r\n", start) + 2; // every line ends in CR LF
+        if (end - start > 2) {
+            if (textLine % 100 == 0)
+                out += "Caf\xE9 \x96 ";
+            else if (textLine % 100 == 50)
+                out += "Caf\xC3\xA9 \xE2\x80\x94 ";
+            ++textLine;
+        }
+        out += QByteArrayView(plain).sliced(start, end - start);
+        start = end;
+    }
+    return out;
+}

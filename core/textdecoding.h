@@ -3,16 +3,44 @@
 
 #include <QByteArrayView>
 #include <QString>
-#include <QStringDecoder>
 
 namespace oq {
 
 // Windows-1252 code points for bytes 0x80 to 0x9F; the five unassigned bytes
 // map to the C1 control of the same value, as Windows itself converts them.
 inline constexpr char16_t Windows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC,
+    0x0081,
+    0x201A,
+    0x0192,
+    0x201E,
+    0x2026,
+    0x2020,
+    0x2021,
+    0x02C6,
+    0x2030,
+    0x0160,
+    0x2039,
+    0x0152,
+    0x008D,
+    0x017D,
+    0x008F,
+    0x0090,
+    0x2018,
+    0x2019,
+    0x201C,
+    0x201D,
+    0x2022,
+    0x2013,
+    0x2014,
+    0x02DC,
+    0x2122,
+    0x0161,
+    0x203A,
+    0x0153,
+    0x009D,
+    0x017E,
+    0x0178,
 };
 
 inline char16_t fromWindows1252(unsigned char byte)
@@ -20,20 +48,43 @@ inline char16_t fromWindows1252(unsigned char byte)
     return (byte >= 0x80 && byte < 0xA0) ? Windows1252High[byte - 0x80] : char16_t(byte);
 }
 
-// Text files are bytes: valid UTF-8 is read as UTF-8, anything else as
-// Windows-1252. A byte-order mark stays the character U+FEFF.
-inline QString decodeText(QByteArrayView bytes)
+// Text files are bytes, decoded one line at a time: a line whose bytes are
+// valid UTF-8 is UTF-8, any other line Windows-1252. A file joined from an old
+// Windows collection and a new UTF-8 one thus shows every line right. Line
+// ends (CR, LF) are ASCII bytes and never part of a UTF-8 sequence, so a
+// line can be judged without looking at its neighbours.
+//
+// A byte-order mark (EF BB BF) at the start of a line is the character
+// U+FEFF whatever the rest of the line is; the rest is judged on its own.
+
+// Whether the bytes are well-formed UTF-8: no overlong forms, no surrogates,
+// nothing above U+10FFFF, no sequence cut short.
+bool isUtf8(QByteArrayView bytes);
+
+// Decodes one line, given without its line end, into `out`, which must have
+// room for line.size() characters (no line decodes to more). Returns the
+// number of characters written.
+qsizetype decodeLine(QByteArrayView line, char16_t *out);
+QString decodeLine(QByteArrayView line);
+
+// Decodes the line that starts at `from` and ends at the next CR or LF, or
+// at the end of the bytes, into `out`, which must have room for as many
+// characters as there are bytes from `from` to the end (some of that room
+// may be written beyond the line). This is the fast way through a text of
+// many lines: the line end is found while the line is copied.
+struct DecodedLine
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless
-                                                  | QStringConverter::Flag::ConvertInitialBom);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    text = QString(bytes.size(), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    for (const char c : bytes)
-        *out++ = fromWindows1252(static_cast<unsigned char>(c));
-    return text;
-}
+    qsizetype end; // position of the line end in the bytes, or their size
+    qsizetype length; // characters written
+};
+DecodedLine decodeNextLine(QByteArrayView bytes, qsizetype from, char16_t *out);
+
+// Position of the first CR or LF at or after `from`, or bytes.size().
+qsizetype findLineEnd(QByteArrayView bytes, qsizetype from = 0);
+
+// Decodes a text of any number of lines, each line on its own. Line ends are
+// kept as they are, so the text has exactly as many lines as the bytes.
+// Every byte is decoded, NUL included: readers that stop at a NUL cut first.
+QString decodeText(QByteArrayView bytes);
 
 } // namespace oq

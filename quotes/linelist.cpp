@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QStringList>
 
 #include <algorithm>
@@ -74,29 +73,44 @@ QString asciiLower(QStringView text)
 
 namespace {
 
-
 // Bytes are decoded and split a slice at a time so that the split can stop at
-// the quote limit without decoding the rest of a huge file. A slice ends just
-// after a line-end byte, which is never inside a UTF-8 sequence.
+// the quote limit without reading or decoding the rest of a huge file. A
+// slice ends after a whole line end, never inside a line.
 constexpr qsizetype SliceBytes = 256 * 1024;
+
+bool isLineEnd(char c)
+{
+    return c == '\n' || c == '\r';
+}
 
 } // namespace
 
 // The bytes of a text, from memory or read from a file a block at a time, so
-// that a split stopped at the quote limit reads no further. Everything read
-// is kept, since decoding may have to start over in the other encoding.
+// that a split stopped at the quote limit reads no further.
 class ByteSource
 {
 public:
-    explicit ByteSource(QByteArrayView bytes) : m_view(bytes), m_complete(true) { cutAtNul(0); }
-    explicit ByteSource(QFile *file) : m_file(file)
+    explicit ByteSource(QByteArrayView bytes)
+        : m_view(bytes)
+        , m_complete(true)
+        , m_expected(bytes.size())
     {
-        m_buffer.reserve(qsizetype(std::min<qint64>(file->size(), MaxTextFileBytes)));
+        cutAtNul(0);
+    }
+    explicit ByteSource(QFile *file)
+        : m_file(file)
+        , m_expected(qsizetype(std::min<qint64>(file->size(), MaxTextFileBytes)))
+    {
+        // One block more than the file, so that the read which finds its end
+        // does not move everything read so far.
+        m_buffer.reserve(m_expected + BlockBytes);
     }
 
     QByteArrayView view() const { return m_view; }
     bool complete() const { return m_complete; }
     ReadError error() const { return m_error; }
+    // The size the text is expected to have, for reserving room up front.
+    qsizetype expectedSize() const { return m_expected; }
 
     void fetch()
     {
@@ -143,42 +157,56 @@ private:
     QByteArray m_buffer;
     QByteArrayView m_view;
     bool m_complete = false;
+    qsizetype m_expected = 0;
     ReadError m_error = ReadError::None;
 };
 
-// Decodes and splits; friend of LineList so it can fill the buffer in place.
+// Splits and decodes; friend of LineList so it can fill the buffer in place.
+// The buffer holds every decoded line followed by its line end as it was.
 class LineReader
 {
 public:
-    LineReader(LineList &lines, LineSink *sink, ByteSource &source) : m_lines(lines), m_sink(sink), m_source(source) { }
+    LineReader(LineList &lines, LineSink *sink, ByteSource &source)
+        : m_lines(lines)
+        , m_sink(sink)
+        , m_source(source)
+    { }
 
     DecodedLines run()
     {
         DecodedLines result;
-        if (!pass(Encoding::Utf8, result)) {
-            result = DecodedLines();
-            result.encoding = Encoding::Windows1252;
-            pass(Encoding::Windows1252, result);
+        m_lines.clear();
+        if (m_sink)
+            m_sink->reset();
+        qsizetype offset = 0;
+        QByteArrayView slice;
+        while (nextSlice(offset, slice)) {
+            offset += slice.size();
+            if (!decodeSlice(slice)) {
+                result.stopped = true;
+                // A split stopped early may leave the buffer much larger than its text.
+                m_lines.m_text.squeeze();
+                break;
+            }
         }
-        // A split stopped early may leave the buffer much larger than its text.
-        if (result.stopped)
-            m_lines.m_text.squeeze();
         return result;
     }
 
 private:
-    // The next slice from `offset`: about SliceBytes, ending just after a
-    // line-end byte, which is never inside a UTF-8 sequence, or at the end.
+    // The next slice from `offset`: about SliceBytes, ending after a whole
+    // line end (CR LF is never cut in two), or at the end of the text.
     bool nextSlice(qsizetype offset, QByteArrayView &slice)
     {
         for (;;) {
             const QByteArrayView all = m_source.view();
-            qsizetype end = std::min(all.size(), offset + SliceBytes);
-            if (end < offset + SliceBytes && !m_source.complete()) {
+            if (all.size() < offset + SliceBytes && !m_source.complete()) {
                 m_source.fetch();
                 continue;
             }
-            while (end < all.size() && all[end - 1] != '\n' && all[end - 1] != '\r')
+            qsizetype end = std::min(all.size(), offset + SliceBytes);
+            while (end < all.size() && !isLineEnd(all[end - 1]))
+                ++end;
+            if (end < all.size() && all[end - 1] == '\r' && all[end] == '\n')
                 ++end;
             if (end == all.size() && !m_source.complete()) {
                 m_source.fetch();
@@ -191,84 +219,34 @@ private:
         }
     }
 
-    // Returns false when the bytes turn out not to be valid UTF-8.
-    bool pass(Encoding encoding, DecodedLines &result)
-    {
-        m_lines.clear();
-        if (m_sink)
-            m_sink->reset();
-        QString &text = m_lines.m_text;
-        m_lineStart = 0;
-        m_scan = 0;
-        m_pendingCr = false;
-
-        qsizetype offset = 0;
-        QByteArrayView slice;
-        while (nextSlice(offset, slice)) {
-            offset += slice.size();
-            if (text.capacity() < text.size() + slice.size())
-                text.reserve(std::max(text.size() + slice.size(), m_source.view().size()));
-            const qsizetype before = text.size();
-            text.resize(before + slice.size());
-            char16_t *out = reinterpret_cast<char16_t *>(text.data()) + before;
-            if (encoding == Encoding::Utf8) {
-                QStringDecoder decoder(QStringDecoder::Utf8,
-                                       QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-                QChar *last = decoder.appendToBuffer(reinterpret_cast<QChar *>(out), slice);
-                if (decoder.hasError())
-                    return false;
-                text.resize(before + (reinterpret_cast<char16_t *>(last) - out));
-            } else {
-                for (char byte : slice) {
-                    const auto b = static_cast<unsigned char>(byte);
-                    *out++ = fromWindows1252(b);
-                }
-            }
-            if (!split(false)) {
-                result.stopped = true;
-                return true;
-            }
-        }
-        if (!split(true))
-            result.stopped = true;
-        return true;
-    }
-
-    // Emits every complete line of the decoded text; at the end, the rest.
-    bool split(bool atEnd)
+    // Decodes the lines of one slice into the buffer and hands them to the
+    // sink. Returns false when the sink stops the split.
+    bool decodeSlice(QByteArrayView slice)
     {
         QString &text = m_lines.m_text;
-        const char16_t *data = reinterpret_cast<const char16_t *>(text.constData());
-        const qsizetype size = text.size();
-        qsizetype i = m_scan;
-        if (m_pendingCr && i < size) {
-            // CR LF across two slices is still one line end.
-            m_pendingCr = false;
-            if (data[i] == u'\n')
-                m_lineStart = ++i;
-        }
-        for (; i < size; ++i) {
-            const char16_t c = data[i];
-            if (c != u'\r' && c != u'\n')
-                continue;
-            if (!emit(m_lineStart, i - m_lineStart))
+        const qsizetype before = text.size();
+        if (text.capacity() < before + slice.size())
+            text.reserve(std::max(before + slice.size(), m_source.expectedSize()));
+        // No line decodes to more characters than it has bytes.
+        text.resize(before + slice.size());
+        char16_t *const out = reinterpret_cast<char16_t *>(text.data());
+        qsizetype written = before;
+        qsizetype start = 0;
+        while (start < slice.size()) {
+            const qsizetype lineStart = written;
+            const DecodedLine line = decodeNextLine(slice, start, out + written);
+            written += line.length;
+            if (!emit(lineStart, line.length))
                 return false;
-            if (c == u'\r') {
-                if (i + 1 < size) {
-                    if (data[i + 1] == u'\n')
-                        ++i;
-                } else {
-                    m_pendingCr = true;
-                }
+            start = line.end;
+            if (start < slice.size()) {
+                out[written++] = char16_t(slice[start]);
+                if (slice[start] == '\r' && start + 1 < slice.size() && slice[start + 1] == '\n')
+                    out[written++] = u'\n', ++start;
+                ++start;
             }
-            m_lineStart = i + 1;
         }
-        m_scan = size;
-        if (atEnd && m_lineStart < size) {
-            if (!emit(m_lineStart, size - m_lineStart))
-                return false;
-            m_lineStart = size;
-        }
+        text.resize(written);
         return true;
     }
 
@@ -287,9 +265,6 @@ private:
     LineList &m_lines;
     LineSink *m_sink;
     ByteSource &m_source;
-    qsizetype m_lineStart = 0;
-    qsizetype m_scan = 0;
-    bool m_pendingCr = false;
 };
 
 DecodedLines splitText(QByteArrayView bytes, LineList &lines, LineSink *sink)

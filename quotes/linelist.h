@@ -55,26 +55,24 @@ class LineSink
 {
 public:
     virtual ~LineSink() = default;
-    // Called before the first line, and again when decoding starts over.
+    // Called before the first line.
     virtual void reset() = 0;
     // Returns false to stop: this line and the rest of the text are dropped.
     virtual bool line(int index, QStringView text) = 0;
 };
 
-enum class Encoding { Utf8, Windows1252 };
-
-// Decodes bytes as the program reads text files: valid UTF-8 as UTF-8, any
-// other bytes as Windows-1252. A NUL byte ends the text. A byte-order mark is
-// kept as the character U+FEFF.
+// How a split ended.
 struct DecodedLines
 {
-    Encoding encoding = Encoding::Utf8;
     bool stopped = false; // the sink stopped the split before the end
 };
 
-// Splits bytes into lines: CR LF, a lone LF and a lone CR each end a line;
-// LF followed by CR is two line ends; a terminator at the very end adds no
-// empty line. Replaces the contents of `lines`.
+// Splits bytes into lines and decodes each line on its own (see
+// core/textdecoding.h: valid UTF-8 as UTF-8, any other line as Windows-1252,
+// a byte-order mark as the character U+FEFF). A NUL byte ends the text.
+// CR LF, a lone LF and a lone CR each end a line; LF followed by CR is two
+// line ends; a terminator at the very end adds no empty line. Replaces the
+// contents of `lines`.
 DecodedLines splitText(QByteArrayView bytes, LineList &lines, LineSink *sink = nullptr);
 
 enum class ReadError { None, Missing, NotAFile, Unreadable, TooLarge };
@@ -88,6 +86,9 @@ inline constexpr qint64 MaxTextFileBytes = qint64(1) << 30;
 
 // ASCII-only lower-casing: A to Z become a to z, every other character stays.
 QString asciiLower(QStringView text);
-inline char16_t asciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+inline char16_t asciiLower(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
 
 } // namespace oq
