@@ -11,7 +11,9 @@ QString favouritesPath(const QString &installDir);
 
 // Appends `text` as one entry and one empty entry to the favourites file and
 // writes every entry followed by CR LF, in UTF-8. Line breaks inside the text
-// become CR LF. An existing file that cannot be read is left alone ("Cannot
+// become CR LF. Earlier lines keep their characters: each is read on its own,
+// so UTF-8 lines are written back byte for byte and Windows-1252 lines are
+// converted to UTF-8. An existing file that cannot be read is left alone ("Cannot
 // open file %s"); the file is replaced only by a complete new one ("Cannot
 // create file %s" when that fails). Throws oq::Exception.
 void appendFavourite(const QString &path, const QString &text);

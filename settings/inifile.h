@@ -67,7 +67,8 @@ QByteArray withoutKey(const QByteArray &data, const QByteArray &section, const Q
 // values from 0x80000000 up read as the negative numbers with those 32 bits.
 std::optional<qint32> toNumber(const QString &text);
 
-// Stored bytes as text: UTF-8 when they are valid UTF-8, otherwise Windows-1252.
+// Stored bytes as text, each line on its own: UTF-8 when it is valid UTF-8,
+// otherwise Windows-1252.
 QString decode(const QByteArray &bytes);
 
 } // namespace ini

@@ -70,6 +70,20 @@ private Q_SLOTS:
                                                   << QByteArray("A\r\nB\r\nC\r\n\r\n\r\n");
         QTest::newRow("windows-1252 kept as characters") << QByteArray("Caf\xE9\r\n\r\n\r\n") << QStringLiteral(u"Ünï\n")
                                                          << QByteArray("Caf\xC3\xA9\r\n\r\n\r\n\xC3\x9Cn\xC3\xAF\r\n\r\n\r\n");
+        // Earlier lines keep their characters: UTF-8 lines byte for byte,
+        // Windows-1252 lines converted, each line judged on its own.
+        QTest::newRow("utf-8 file with one windows-1252 line")
+            << QByteArray("Caf\xC3\xA9 au lait\r\nNa\xEFve\r\n\r\n\r\n") << QStringLiteral(u"Thé\n")
+            << QByteArray("Caf\xC3\xA9 au lait\r\nNa\xC3\xAFve\r\n\r\n\r\nTh\xC3\xA9\r\n\r\n\r\n");
+        QTest::newRow("windows-1252 file")
+            << QByteArray("\x93" "Caf\xE9\x94 \x97 na\xEFve\r\n\r\n\r\n") << "Q\n"
+            << QByteArray("\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D \xE2\x80\x94 na\xC3\xAFve\r\n\r\n\r\nQ\r\n\r\n\r\n");
+        QTest::newRow("utf-8 file kept byte for byte")
+            << QByteArray("\xEF\xBB\xBF\xC3\xA9\xF0\x9F\x98\x80\xEF\xBF\xBE\r\n\xC3\xA9\r\n\r\n\r\n") << "Q\n"
+            << QByteArray("\xEF\xBB\xBF\xC3\xA9\xF0\x9F\x98\x80\xEF\xBF\xBE\r\n\xC3\xA9\r\n\r\n\r\nQ\r\n\r\n\r\n");
+        QTest::newRow("only the new entry is not ASCII")
+            << QByteArray("Plain\r\n\r\n\r\n") << QStringLiteral(u"Café —\n")
+            << QByteArray("Plain\r\n\r\n\r\nCaf\xC3\xA9 \xE2\x80\x94\r\n\r\n\r\n");
         QTest::newRow("CR LF in the text stays CR LF") << QByteArray("<none>") << "a\r\nb\r\n"
                                                        << QByteArray("a\r\nb\r\n\r\n\r\n");
     }
@@ -84,6 +98,9 @@ private Q_SLOTS:
             writeAll(path, before);
         appendFavourite(path, text);
         QCOMPARE(readAll(path), after);
+        // A second addition changes nothing that is already there.
+        appendFavourite(path, "Z\n");
+        QCOMPARE(readAll(path), after + "Z\r\n\r\n\r\n");
     }
 
     void twoAdditions_readAsTwoQuotes()

@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+// Files that mix encodings: every line is decoded on its own.
+#include "core/textdecoding.h"
+#include "quotes/linelist.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace oq;
+
+class tst_LineDecoding : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void lines_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("utf-8 line, then a windows-1252 line")
+            << QByteArray("Caf\xC3\xA9 au lait\r\nNa\xEFve\r\n")
+            << QStringList { QStringLiteral(u"Café au lait"), QStringLiteral(u"Naïve") };
+        QTest::newRow("collections joined: utf-8 quote, windows-1252 quote")
+            << QByteArray("D\xC3\xA9j\xC3\xA0 vu \xE2\x80\x94\r\n\r\n\r\n\x93Na\xEFve\x94 \x97 caf\xE9\r\n")
+            << QStringList { QStringLiteral(u"Déjà vu —"), QString(), QString(), QStringLiteral(u"“Naïve” — café") };
+        QTest::newRow("accidental utf-8 alone reads as utf-8")
+            << QByteArray("Caf\xE9\r\n\xC3\xA9\r\n") << QStringList { QStringLiteral(u"Café"), QStringLiteral(u"é") };
+        QTest::newRow("accidental utf-8 beside a windows-1252 byte stays as written")
+            << QByteArray("\xC3\xA9 caf\xE9\r\n") << QStringList { QStringLiteral(u"Ã© café") };
+        QTest::newRow("utf-8 cut short at the line end, next line whole")
+            << QByteArray("Caf\xC3\xA9 \xE2\x80\r\n\xE2\x80\x94")
+            << QStringList { QStringLiteral(u"CafÃ© â€"), QStringLiteral(u"—") };
+        QTest::newRow("utf-8 cut short by a line end in its middle")
+            << QByteArray("a\xE2\x80\n\x94") << QStringList { QStringLiteral(u"aâ€"), QStringLiteral(u"”") };
+        QTest::newRow("CR-only line ends between encodings")
+            << QByteArray("Caf\xC3\xA9\rNa\xEFve\r\xE2\x80\x94\r\r\x80")
+            << QStringList { QStringLiteral(u"Café"), QStringLiteral(u"Naïve"), QStringLiteral(u"—"), QString(),
+                   QStringLiteral(u"€") };
+        QTest::newRow("LF CR between encodings is two line ends")
+            << QByteArray("\xE9\n\r\xC3\xA9") << QStringList { QStringLiteral(u"é"), QString(), QStringLiteral(u"é") };
+        QTest::newRow("byte-order mark before a windows-1252 line")
+            << QByteArray("\xEF\xBB\xBFNa\xEFve\r\nCaf\xC3\xA9")
+            << QStringList { QStringLiteral(u"\uFEFFNaïve"), QStringLiteral(u"Café") };
+        QTest::newRow("four-byte utf-8") << QByteArray("\xF0\x9F\x98\x80!")
+                                         << QStringList { QStringLiteral(u"\U0001F600!") };
+        QTest::newRow("encoded surrogate is not utf-8")
+            << QByteArray("\xED\xA0\x80") << QStringList { QStringLiteral(u"í\u00A0€") };
+        QTest::newRow("above U+10FFFF is not utf-8")
+            << QByteArray("\xF4\x90\x80\x80") << QStringList { QStringLiteral(u"ô\u0090€€") };
+        QTest::newRow("non-ASCII after a long ASCII run")
+            << QByteArray("The quick brown fox jumps \xE2\x80\x94 over\nThe quick brown fox jumps \x97 over")
+            << QStringList { QStringLiteral(u"The quick brown fox jumps — over"),
+                   QStringLiteral(u"The quick brown fox jumps — over") };
+        QTest::newRow("NUL ends the text")
+            << QByteArray("\xE9\n\xC3\xA9\0\xE9", 7) << QStringList { QStringLiteral(u"é"), QStringLiteral(u"é") };
+    }
+    void lines()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        LineList list;
+        splitText(bytes, list);
+        QCOMPARE(list.toStringList(), lines);
+
+        // The whole-text decoder keeps the same lines and their line ends.
+        const QByteArray text = bytes.left(bytes.indexOf('\0') < 0 ? bytes.size() : bytes.indexOf('\0'));
+        QStringList decoded = decodeText(text).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+        if (text.endsWith('\n') || text.endsWith('\r') || text.isEmpty())
+            decoded.removeLast();
+        QCOMPARE(decoded, lines);
+    }
+
+    // Lines long enough to cross the reader's slices, one in every hundred
+    // in Windows-1252, the others UTF-8 or ASCII.
+    void manySlices_everyLineOnItsOwn()
+    {
+        QByteArray bytes;
+        QStringList expected;
+        for (int i = 0; i < 20000; ++i) {
+            const QByteArray pad(i % 37, 'x');
+            if (i % 100 == 0) {
+                bytes += pad + "Caf\xE9";
+                expected << QString::fromLatin1(pad) + QStringLiteral(u"Café");
+            } else if (i % 3 == 0) {
+                bytes += pad + "\xE2\x80\x94";
+                expected << QString::fromLatin1(pad) + QStringLiteral(u"—");
+            } else {
+                bytes += pad + "a";
+                expected << QString::fromLatin1(pad) + QStringLiteral(u"a");
+            }
+            bytes += i % 2 ? "\r\n" : "\r";
+        }
+        LineList list;
+        splitText(bytes, list);
+        QCOMPARE(list.toStringList(), expected);
+    }
+
+    void isUtf8_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("ASCII") << QByteArray("plain text, long enough for a wide step") << true;
+        QTest::newRow("two, three and four bytes") << QByteArray("\xC3\xA9\xE2\x80\x94\xF0\x9F\x98\x80") << true;
+        QTest::newRow("highest code point") << QByteArray("\xF4\x8F\xBF\xBF") << true;
+        QTest::newRow("lone continuation") << QByteArray("\x80") << false;
+        QTest::newRow("overlong two bytes") << QByteArray("\xC1\xBF") << false;
+        QTest::newRow("overlong three bytes") << QByteArray("\xE0\x9F\xBF") << false;
+        QTest::newRow("overlong four bytes") << QByteArray("\xF0\x8F\xBF\xBF") << false;
+        QTest::newRow("surrogate") << QByteArray("\xED\xBF\xBF") << false;
+        QTest::newRow("cut short") << QByteArray("\xF0\x9F\x98") << false;
+        QTest::newRow("F5 never starts a sequence") << QByteArray("\xF5\x80\x80\x80") << false;
+    }
+    void isUtf8()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, valid);
+        QCOMPARE(oq::isUtf8(bytes), valid);
+        QCOMPARE(oq::isUtf8(QByteArray(20, 'a') + bytes), valid);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_LineDecoding)
+#include "tst_linedecoding.moc"
