@@ -56,6 +56,11 @@ inline char16_t fromWindows1252(unsigned char byte)
 //
 // A byte-order mark (EF BB BF) at the start of a line is the character
 // U+FEFF whatever the rest of the line is; the rest is judged on its own.
+//
+// Files of lines (quote files, the favourites) are read through
+// readTextFile and splitText in quotes/linelist.h, which stop at a NUL byte
+// and decode with decodeNextLine; decodeText suits a text held in memory,
+// decodeLine a single line.
 
 // Whether the bytes are well-formed UTF-8: no overlong forms, no surrogates,
 // nothing above U+10FFFF, no sequence cut short.

@@ -78,10 +78,7 @@ namespace {
 // slice ends after a whole line end, never inside a line.
 constexpr qsizetype SliceBytes = 256 * 1024;
 
-bool isLineEnd(char c)
-{
-    return c == '\n' || c == '\r';
-}
+bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
 
 } // namespace
 
@@ -90,16 +87,12 @@ bool isLineEnd(char c)
 class ByteSource
 {
 public:
-    explicit ByteSource(QByteArrayView bytes)
-        : m_view(bytes)
-        , m_complete(true)
-        , m_expected(bytes.size())
+    explicit ByteSource(QByteArrayView bytes) : m_view(bytes), m_complete(true), m_expected(bytes.size())
     {
         cutAtNul(0);
     }
     explicit ByteSource(QFile *file)
-        : m_file(file)
-        , m_expected(qsizetype(std::min<qint64>(file->size(), MaxTextFileBytes)))
+        : m_file(file), m_expected(qsizetype(std::min<qint64>(file->size(), MaxTextFileBytes)))
     {
         // One block more than the file, so that the read which finds its end
         // does not move everything read so far.
@@ -166,11 +159,7 @@ private:
 class LineReader
 {
 public:
-    LineReader(LineList &lines, LineSink *sink, ByteSource &source)
-        : m_lines(lines)
-        , m_sink(sink)
-        , m_source(source)
-    { }
+    LineReader(LineList &lines, LineSink *sink, ByteSource &source) : m_lines(lines), m_sink(sink), m_source(source) { }
 
     DecodedLines run()
     {
@@ -241,8 +230,10 @@ private:
             start = line.end;
             if (start < slice.size()) {
                 out[written++] = char16_t(slice[start]);
-                if (slice[start] == '\r' && start + 1 < slice.size() && slice[start + 1] == '\n')
-                    out[written++] = u'\n', ++start;
+                if (slice[start] == '\r' && start + 1 < slice.size() && slice[start + 1] == '\n') {
+                    out[written++] = u'\n';
+                    ++start;
+                }
                 ++start;
             }
         }
