@@ -9,6 +9,7 @@
 #include "forms/quote21.h"
 #include "forms/toolbarlabels.h"
 #include "settings/inifile.h"
+#include "settings/placementwindow.h"
 #include "settings/screensaverexport.h"
 
 #if __has_include("forms/quotesr.h")
@@ -160,6 +161,15 @@ TQuoteForm::TQuoteForm(QWidget *parent)
     createMenus();
     resize(DesignedSize);
     move(DesignedPosition);
+    // The placement stores attach before the window fills itself, in this order.
+    PlacementWindow
+        = std::make_unique<TWidgetPlacementWindow>(this, [this](const QString &m) { oq::showError(m, this); });
+    FormPlacement1 = new TFormPlacement(PlacementWindow.get());
+    FormPlacement1->IniFileName = QStringLiteral("OMBRYQuote.ini");
+    FormPlacement1->IniSection = QStringLiteral("Position");
+    FormStorage1 = new TFormStorage(PlacementWindow.get());
+    FormStorage1->IniFileName = QStringLiteral("OmbryQuote");
+    FormStorage1->IniSection = QStringLiteral("FormStorage");
     qApp->installEventFilter(this);
     FormCreate();
 }

@@ -20,6 +20,9 @@ class QLabel;
 class QMenu;
 class QTimer;
 class TIniFile;
+class TFormPlacement;
+class TFormStorage;
+class TWidgetPlacementWindow;
 class TAboutBox;
 class TSearchQuotes;
 class TAddQuoteFm;
@@ -91,6 +94,11 @@ public:
     qint32 FontSize = 8;
     qint32 CountdownValue = 0;
     std::unique_ptr<TIniFile> SettingsFile;
+    // Place, size and state between runs: "Position" in the settings file, "FormStorage" in a file of its own.
+    // PlacementWindow owns both stores and runs them at show, close and destruction.
+    std::unique_ptr<TWidgetPlacementWindow> PlacementWindow;
+    TFormPlacement *FormPlacement1 = nullptr;
+    TFormStorage *FormStorage1 = nullptr;
 
     // Controls.
     QWidget *Panel1 = nullptr;

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "settings/formplacement.h"
+
+#include <QElapsedTimer>
+#include <QMargins>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+
+#include <functional>
+
+class QWidget;
+
+// Moves a top-level widget's placement to and from the record the placement stores keep, and runs the attached
+// stores' handlers at the widget's show and close, and when this object goes (the window's destruction). The
+// normal rectangle is the outer (frame) rectangle in pixels of the primary screen's work area.
+class TWidgetPlacementWindow : public QObject, public TPlacementWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TWidgetPlacementWindow)
+
+public:
+    using ErrorDisplay = std::function<void(const QString &message)>;
+
+    TWidgetPlacementWindow(QWidget *window, ErrorDisplay showError);
+    // Runs the stores' destroy handlers; destroy it while the window still stands.
+    ~TWidgetPlacementWindow() override;
+
+    TWindowPlacement placement() const override;
+    void setPlacement(const TWindowPlacement &placement) override;
+    bool isVisible() const override;
+    bool isSizeable() const override;
+    bool isMinimizedMainWindow() const override;
+    void setWindowState(TWindowState state) override;
+    void postMinimize() override;
+    QSize frameThickness() const override;
+    QSize screenSize() const override;
+    qint32 pixelsPerInch() const override;
+    QList<QRect> workAreas() const override;
+    QSize minimumOuterSize() const override;
+    void showError(const QString &message) override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPoint workAreaOrigin() const;
+    QMargins frameMargins() const;
+    QRect normalFrameGeometry() const;
+    void trackFrame();
+
+    QPointer<QWidget> m_window;
+    ErrorDisplay m_showError;
+    // The frame the window had when last in normal state: a maximised window's frame may differ.
+    QMargins m_normalMargins;
+    // The outer rectangle applied at show time, and the inner size given for it before the window manager had
+    // framed the window; once the frame is known (in normal state) the window is fitted to it.
+    QRect m_fitOuter;
+    QSize m_fitInner;
+    bool m_fitPending = false;
+    QElapsedTimer m_fitUntil;
+};
