@@ -10,6 +10,14 @@
 
 #include <algorithm>
 
+#if defined(OQ_HAVE_XCB) && QT_CONFIG(xcb)
+#include <QGuiApplication>
+#include <xcb/xcb.h>
+
+#include <memory>
+#define OQ_ASK_X11 1
+#endif
+
 namespace {
 
 // The window manager frames the window a moment after it is shown; later changes are the user's own.
@@ -21,6 +29,34 @@ constexpr Qt::WindowStates MaximizedStates = Qt::WindowMaximized | Qt::WindowFul
 bool placesWindows()
 {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// Whether a window manager runs that maximises and minimises windows. Without one (a bare X server, or one
+// that knows nothing of the desktop's window states) nobody else changes a window's state.
+bool windowManagerRuns()
+{
+#ifdef OQ_ASK_X11
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return true;
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return true;
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    static const char name[] = "_NET_SUPPORTING_WM_CHECK";
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> atom(
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof name - 1, name), nullptr), &free);
+    if (!screen || !atom || atom->atom == XCB_ATOM_NONE)
+        return false;
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> property(
+        xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, screen->root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr),
+        &free);
+    return property && xcb_get_property_value_length(property.get()) >= 4
+        && *static_cast<const xcb_window_t *>(xcb_get_property_value(property.get())) != XCB_WINDOW_NONE;
+#else
+    return true;
+#endif
 }
 
 QScreen *primaryScreen()
@@ -59,9 +95,14 @@ QMargins TWidgetPlacementWindow::frameMargins() const
 
 QRect TWidgetPlacementWindow::normalFrameGeometry() const
 {
+    if (selfMaximized())
+        return m_selfMaximizedFrom;
     if (!(m_window->windowState() & (MaximizedStates | Qt::WindowMinimized)))
         return m_window->frameGeometry();
-    // Maximised or minimised: the bounds it had, and will have again, in normal state.
+    // Maximised or minimised: the bounds it had, and will have again, in normal state. Qt keeps them for a
+    // maximised window; a minimised one may report where its frame stood, so the last bounds seen are taken.
+    if (!(m_window->windowState() & MaximizedStates) && m_lastNormalFrame.isValid())
+        return m_lastNormalFrame;
     return m_window->normalGeometry().marginsAdded(m_normalMargins);
 }
 
@@ -70,7 +111,7 @@ TWindowPlacement TWidgetPlacementWindow::placement() const
     TWindowPlacement record;
     const Qt::WindowStates state = m_window->windowState();
     const bool minimized = state & Qt::WindowMinimized;
-    const bool maximized = state & MaximizedStates;
+    const bool maximized = (state & MaximizedStates) || selfMaximized();
     record.showCmd = minimized ? TWindowPlacement::SwShowMinimized
         : maximized            ? TWindowPlacement::SwShowMaximized
                                : TWindowPlacement::SwShowNormal;
@@ -111,8 +152,10 @@ void TWidgetPlacementWindow::setPlacement(const TWindowPlacement &record)
 void TWidgetPlacementWindow::trackFrame()
 {
     const Qt::WindowStates state = m_window->windowState();
-    if (!(state & (MaximizedStates | Qt::WindowMinimized)))
+    if (!(state & (MaximizedStates | Qt::WindowMinimized))) {
         m_normalMargins = frameMargins();
+        m_lastNormalFrame = m_window->frameGeometry();
+    }
     if (!m_fitPending)
         return;
     if (state & (MaximizedStates | Qt::WindowMinimized)) {
@@ -154,9 +197,27 @@ bool TWidgetPlacementWindow::isMinimizedMainWindow() const
     return m_window->isMinimized();
 }
 
+bool TWidgetPlacementWindow::selfMaximized() const
+{
+    return m_selfMaximizedFrom.isValid() && m_window->frameGeometry() == m_selfMaximizedTo;
+}
+
 void TWidgetPlacementWindow::setWindowState(TWindowState state)
 {
+    const QRect normal = normalFrameGeometry();
+    if (selfMaximized() && state != wsMaximized)
+        m_window->setGeometry(normal);
+    m_selfMaximizedFrom = QRect();
     Qt::WindowStates states = m_window->windowState() & ~(MaximizedStates | Qt::WindowMinimized);
+    const QScreen *screen = primaryScreen();
+    if (state == wsMaximized && screen && !windowManagerRuns()) {
+        // With nobody to maximise it the window fills the work area itself, and keeps its normal bounds.
+        m_window->setWindowState(states);
+        m_selfMaximizedTo = screen->availableGeometry();
+        m_window->setGeometry(m_selfMaximizedTo);
+        m_selfMaximizedFrom = normal;
+        return;
+    }
     if (state == wsMaximized)
         states |= Qt::WindowMaximized;
     else if (state == wsMinimized)
@@ -166,6 +227,9 @@ void TWidgetPlacementWindow::setWindowState(TWindowState state)
 
 void TWidgetPlacementWindow::postMinimize()
 {
+    // With nobody to bring it back, a minimised window would be lost: it stays as it is.
+    if (!windowManagerRuns())
+        return;
     // Queued, so it happens once the window has been shown.
     QTimer::singleShot(0, m_window, [window = m_window] {
         if (window && window->isVisible())

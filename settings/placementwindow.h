@@ -49,12 +49,19 @@ private:
     QPoint workAreaOrigin() const;
     QMargins frameMargins() const;
     QRect normalFrameGeometry() const;
+    bool selfMaximized() const;
     void trackFrame();
 
     QPointer<QWidget> m_window;
     ErrorDisplay m_showError;
-    // The frame the window had when last in normal state: a maximised window's frame may differ.
+    // The frame the window had when last in normal state (a maximised window's frame may differ), and its outer
+    // bounds then.
     QMargins m_normalMargins;
+    QRect m_lastNormalFrame;
+    // A window that maximised itself for want of a window manager: its normal bounds, and the work area it
+    // fills as long as nothing moves it.
+    QRect m_selfMaximizedFrom;
+    QRect m_selfMaximizedTo;
     // The outer rectangle applied at show time, and the inner size given for it before the window manager had
     // framed the window; once the frame is known (in normal state) the window is fitted to it.
     QRect m_fitOuter;
