@@ -11,9 +11,9 @@
 #include <algorithm>
 
 #if defined(OQ_HAVE_XCB) && QT_CONFIG(xcb)
-#include <QGuiApplication>
 #include <xcb/xcb.h>
 
+#include <cstdlib>
 #include <memory>
 #define OQ_ASK_X11 1
 #endif
@@ -206,7 +206,7 @@ void TWidgetPlacementWindow::setWindowState(TWindowState state)
 {
     const QRect normal = normalFrameGeometry();
     if (selfMaximized() && state != wsMaximized)
-        m_window->setGeometry(normal);
+        m_window->setGeometry(normal.marginsRemoved(frameMargins()));
     m_selfMaximizedFrom = QRect();
     Qt::WindowStates states = m_window->windowState() & ~(MaximizedStates | Qt::WindowMinimized);
     const QScreen *screen = primaryScreen();
