@@ -209,9 +209,9 @@ void TQuoteForm::createControls()
     CurrentQuote->setGeometry(102, 8, 25, 13);
     CurrentQuote->setAlignment(Qt::AlignCenter);
     // The label is 13 pixels high: its font is sized to fit it.
-    QFont numberFont = CurrentQuote->font();
-    numberFont.setPixelSize(11);
-    CurrentQuote->setFont(numberFont);
+    m_numberFont = CurrentQuote->font();
+    m_numberFont.setPixelSize(11);
+    CurrentQuote->setFont(m_numberFont);
     CurrentQuote->setToolTip(QStringLiteral("Quote Number"));
     CurrentQuote->setAccessibleName(QStringLiteral("Quote Number"));
 
@@ -450,7 +450,10 @@ void TQuoteForm::LoadFile()
 void TQuoteForm::NewQuoteProc()
 {
     QuoteList->setCurrentIndex(-1);
-    CurrentQuote->setText(QString::number(CurrentIndex + 1));
+    const QString number = QString::number(CurrentIndex + 1);
+    // Five-digit numbers take a smaller font rather than lose digits.
+    CurrentQuote->setFont(oq::fittingFont(m_numberFont, number, CurrentQuote->width(), MinNumberPixelSize));
+    CurrentQuote->setText(number);
     Display->clear();
     Display->setPointSize(FontSize);
     m_shownLines = Index.quoteLines(CurrentIndex);

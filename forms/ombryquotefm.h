@@ -175,6 +175,9 @@ private:
     bool m_firstShow = true;
     QElapsedTimer m_fitFrameUntil;
     QStringList m_shownLines;
+    // The quote number's own font; larger numbers are drawn smaller.
+    QFont m_numberFont;
+    static constexpr int MinNumberPixelSize = 7;
     TAboutBox *m_aboutBox = nullptr;
     TSearchQuotes *m_searchQuotes = nullptr;
     TAddQuoteFm *m_addQuoteFm = nullptr;

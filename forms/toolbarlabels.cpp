@@ -8,18 +8,22 @@
 
 namespace oq {
 
+QFont fittingFont(const QFont &base, const QString &text, int width, int minPixelSize)
+{
+    QFont font = base;
+    for (int pixels = QFontInfo(base).pixelSize() - 1;
+         QFontMetrics(font).size(0, text).width() > width && pixels >= minPixelSize; --pixels)
+        font.setPixelSize(pixels);
+    return font;
+}
+
 ToolBarLabels layOutToolBarLabels(const QFont &desktopFont, const QString &totalText, int countdownWidth, int barWidth,
     int barHeight, int controlsEnd)
 {
     ToolBarLabels labels;
-    labels.totalFont = desktopFont;
-    const int room = barWidth - controlsEnd - countdownWidth;
+    labels.totalFont = fittingFont(desktopFont, totalText, barWidth - controlsEnd - countdownWidth, MinTotalPixelSize);
     // Measured as a label measures its text.
-    int width = QFontMetrics(desktopFont).size(0, totalText).width();
-    for (int pixels = QFontInfo(desktopFont).pixelSize() - 1; width > room && pixels >= MinTotalPixelSize; --pixels) {
-        labels.totalFont.setPixelSize(pixels);
-        width = QFontMetrics(labels.totalFont).size(0, totalText).width();
-    }
+    const int width = QFontMetrics(labels.totalFont).size(0, totalText).width();
     labels.total = QRect(barWidth - width, 0, width, barHeight);
 
     qsizetype leading = 0;

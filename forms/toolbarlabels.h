@@ -18,6 +18,11 @@ struct ToolBarLabels
 // The smallest pixel size the total shrinks to.
 inline constexpr int MinTotalPixelSize = 7;
 
+// `base` at the largest pixel size from its own down to `minPixelSize` at
+// which `text` fits `width`, as a label measures it; the smallest when none
+// fits.
+QFont fittingFont(const QFont &base, const QString &text, int width, int minPixelSize);
+
 // The total docks at the tool bar's right edge and the countdown to its
 // left, both the bar's full height and as wide as their text. When the room
 // right of the last control (which ends before `controlsEnd`) is too narrow

@@ -39,6 +39,8 @@ private Q_SLOTS:
     void toolBar_everyButtonTakesItsClicks_data();
     void toolBar_everyButtonTakesItsClicks();
     void toolBar_aboutButtonAnswersAClickAndShowsItsHint();
+    void quoteNumber_showsEveryDigit_data();
+    void quoteNumber_showsEveryDigit();
     void mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow_data();
     void mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow();
     void helpWindow_keepsItsOwnCopyAndSelectAll();
@@ -250,6 +252,43 @@ void tst_MainWindow::toolBar_everyButtonTakesItsClicks()
             QVERIFY(!form.Timer->isActive());
         }
     }
+}
+
+void tst_MainWindow::quoteNumber_showsEveryDigit_data()
+{
+    QTest::addColumn<int>("index");
+    // 1: the designed font; -1: a smaller one; 0: whichever fits.
+    QTest::addColumn<int>("size");
+    QTest::newRow("1") << 0 << 1;
+    QTest::newRow("9999") << 9998 << 0;
+    QTest::newRow("21017") << 21016 << -1;
+    QTest::newRow("33000") << 32999 << -1;
+    QTest::newRow("back to 12") << 11 << 1;
+}
+
+void tst_MainWindow::quoteNumber_showsEveryDigit()
+{
+    QFETCH(int, index);
+    QFETCH(int, size);
+    QVERIFY(writeSettings(m_root, m_fullFile));
+    TQuoteForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.CurrentIndex = 21016;
+    form.NewQuoteProc();
+    form.CurrentIndex = index;
+    form.NewQuoteProc();
+    const QString number = QString::number(index + 1);
+    QCOMPARE(form.CurrentQuote->text(), number);
+    // Every digit stands inside the label's fixed 25 pixels; numbers of up to
+    // two digits keep the designed font.
+    QVERIFY(QFontMetrics(form.CurrentQuote->font()).size(0, number).width() <= form.CurrentQuote->width());
+    QCOMPARE(form.CurrentQuote->width(), 25);
+    const int pixels = QFontInfo(form.CurrentQuote->font()).pixelSize();
+    if (size > 0)
+        QCOMPARE(pixels, 11);
+    else if (size < 0)
+        QVERIFY(pixels < 11);
 }
 
 void tst_MainWindow::toolBar_aboutButtonAnswersAClickAndShowsItsHint()
