@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Any bytes as a quote file: read, index, title, show, search.
+// Any bytes as a quote file: read, index, title, show, search; also as a
+// fortune file whose delimiter is the first byte, and as a strfile index.
+#include "quotes/fortunefile.h"
 #include "quotes/quoteindex.h"
 #include "quotes/quotesearch.h"
 
@@ -8,12 +10,33 @@
 
 using namespace oq;
 
+namespace {
+
+void check(const QuoteIndex &index);
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     static QuoteIndex index; // large tables: keep one
     index.loadBytes(bytes);
+    check(index);
+    if (!bytes.isEmpty()) {
+        index.loadFortuneBytes(bytes.sliced(1), bytes.front());
+        check(index);
+    }
+    if (const auto header = parseStrfileHeader(bytes, bytes.size())) {
+        if (header->version != 1 && header->version != 2)
+            std::abort();
+    }
+    return 0;
+}
 
+namespace {
+
+void check(const QuoteIndex &index)
+{
     // The invariants every reader of the index relies on.
     if (index.QuoteCount < 0 || index.QuoteCount > MaxQuotes || index.QuoteTitles.size() != index.QuoteCount)
         std::abort();
@@ -38,5 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
     }
     (void)findQuoteTitles(index, QStringLiteral("a"));
-    return 0;
 }
+
+} // namespace

@@ -47,6 +47,37 @@ void LineList::squeeze()
     m_length.shrink_to_fit();
 }
 
+void LineList::dropLines(const std::vector<qint32> &ascending)
+{
+    if (ascending.empty())
+        return;
+    char16_t *text = reinterpret_cast<char16_t *>(m_text.data());
+    size_t kept = size_t(ascending.front());
+    size_t next = 0;
+    for (size_t i = kept; i < m_start.size(); ++i) {
+        if (next < ascending.size() && size_t(ascending[next]) == i) {
+            ++next;
+            std::fill_n(text + m_start[i], m_length[i], u'\n');
+            continue;
+        }
+        m_start[kept] = m_start[i];
+        m_length[kept] = m_length[i];
+        ++kept;
+    }
+    m_start.resize(kept);
+    m_length.resize(kept);
+}
+
+void LineList::truncate(int count)
+{
+    if (count >= size())
+        return;
+    count = std::max(count, 0);
+    m_text.truncate(count == 0 ? 0 : m_start[size_t(count) - 1] + m_length[size_t(count) - 1]);
+    m_start.resize(size_t(count));
+    m_length.resize(size_t(count));
+}
+
 QStringList LineList::toStringList() const
 {
     QStringList out;

@@ -31,6 +31,12 @@ public:
     QStringList toStringList() const;
     // Gives back the room reserved while the list grew.
     void squeeze();
+    // Takes the given lines (ascending line numbers) out of the list; their
+    // characters become line feeds in the buffer, so that still only line
+    // ends stand between consecutive lines.
+    void dropLines(const std::vector<qint32> &ascending);
+    // Keeps the first `count` lines and the text up to their end.
+    void truncate(int count);
 
     // The decoded text the lines point into, and where a line starts in it.
     // Line ends and nothing else stand between consecutive lines.

@@ -3,6 +3,7 @@
 
 #include <QCollator>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <vector>
@@ -31,22 +32,32 @@ void QuoteIndex::reset()
     LastLineBlank = false;
     m_atQuoteStart = true;
     m_truncated = false;
+    m_sawDelimiterLine = false;
+    m_sawSeparator = false;
+    m_entryStart = 0;
+    m_entryHasText = false;
+    m_dropped.clear();
 }
 
 // Two consecutive empty lines end a quote; once a quote has ended, further
 // empty lines change nothing until the next text line starts a new quote.
 bool QuoteIndex::line(int index, QStringView text)
 {
+    if (m_format == QuoteFileFormat::Fortune)
+        return fortuneLine(index, text);
     if (text.isEmpty()) {
         if (LastLineBlank) {
             LastLineBlank = false;
             m_atQuoteStart = true;
+            m_sawSeparator = true;
         } else {
             LastLineBlank = true;
         }
         return true;
     }
     LastLineBlank = false;
+    if (text.size() == 1 && text.front() == QLatin1Char(FortuneDelimiter))
+        m_sawDelimiterLine = true;
     if (m_atQuoteStart) {
         if (QuoteCount == MaxQuotes) {
             // The table is full: the rest of the file is not kept.
@@ -70,6 +81,7 @@ void QuoteIndex::finish()
 
 void QuoteIndex::loadFallback()
 {
+    m_format = QuoteFileFormat::Quotes;
     reset();
     QuoteLines.clear();
     QuoteLines.append(FallbackLine);
@@ -79,18 +91,132 @@ void QuoteIndex::loadFallback()
 
 bool QuoteIndex::load(const QString &fileName)
 {
+    if (const auto strfile = findStrfileIndex(fileName)) {
+        if (!loadFortuneFile(fileName, *strfile)) {
+            loadFallback();
+            return false;
+        }
+        return true;
+    }
+    m_format = QuoteFileFormat::Quotes;
     if (readTextFile(fileName, QuoteLines, this) != ReadError::None) {
         loadFallback();
         return false;
     }
-    finish();
+    finishDetected();
     return true;
 }
 
 void QuoteIndex::loadBytes(QByteArrayView bytes)
 {
+    m_format = QuoteFileFormat::Quotes;
     splitText(bytes, QuoteLines, this);
+    finishDetected();
+}
+
+void QuoteIndex::loadFortuneBytes(QByteArrayView bytes, char delimiter)
+{
+    startFortune(delimiter);
+    splitText(bytes, QuoteLines, this);
+    finishFortune();
+}
+
+// --- fortune files ----------------------------------------------------------
+
+void QuoteIndex::startFortune(char delimiter)
+{
+    m_format = QuoteFileFormat::Fortune;
+    m_delimiter = delimiterCharacter(delimiter);
+}
+
+bool QuoteIndex::loadFortuneFile(const QString &fileName, const StrfileIndex &index)
+{
+    startFortune(index.header.delimiter);
+    if (!index.header.rotated()) {
+        if (readTextFile(fileName, QuoteLines, this) != ReadError::None)
+            return false;
+        finishFortune();
+        return true;
+    }
+    // Rotated text is turned back before it is decoded: ROT13 touches only
+    // ASCII letters, which stand for themselves in every encoding read here.
+    QFile file(fileName);
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > MaxTextFileBytes)
+        return false;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    rot13(bytes);
+    splitText(bytes, QuoteLines, this);
+    finishFortune();
+    return true;
+}
+
+// A line that holds the delimiter alone ends an entry; the first line of an
+// entry with visible text starts its quote.
+bool QuoteIndex::fortuneLine(int index, QStringView text)
+{
+    if (text.size() == 1 && text.front().unicode() == m_delimiter) {
+        if (m_entryHasText)
+            m_dropped.push_back(index);
+        else
+            dropEntryLines(index + 1);
+        m_entryStart = index + 1;
+        m_entryHasText = false;
+        return true;
+    }
+    if (m_entryHasText)
+        return true;
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); }))
+        return true;
+    if (QuoteCount == MaxQuotes) {
+        // The table is full: the rest of the file is not kept.
+        m_truncated = true;
+        return false;
+    }
+    dropEntryLines(index);
+    appendQuoteTitle(QuoteTitles, text, QuoteCount);
+    QuoteStarts[size_t(QuoteCount)] = index - qint32(m_dropped.size());
+    ++QuoteCount;
+    m_entryHasText = true;
+    return true;
+}
+
+// Drops the lines of the current entry before `end`: all of them once they
+// have turned out blank.
+void QuoteIndex::dropEntryLines(int end)
+{
+    for (qint32 l = m_entryStart; l < end; ++l)
+        m_dropped.push_back(l);
+}
+
+void QuoteIndex::finishFortune()
+{
+    if (!m_entryHasText)
+        dropEntryLines(QuoteLines.size());
+    QuoteLines.dropLines(m_dropped);
+    m_dropped.clear();
+    m_dropped.shrink_to_fit();
     finish();
+}
+
+void QuoteIndex::finishDetected()
+{
+    if (!m_sawDelimiterLine || m_sawSeparator) {
+        finish();
+        return;
+    }
+    // Every line is in memory: reading stops early only at the quote limit,
+    // which takes separators.
+    reset();
+    startFortune(FortuneDelimiter);
+    for (int i = 0; i < QuoteLines.size(); ++i) {
+        if (!fortuneLine(i, QuoteLines.at(i))) {
+            QuoteLines.truncate(i);
+            break;
+        }
+    }
+    finishFortune();
 }
 
 QStringList QuoteIndex::quoteLines(qint32 index) const

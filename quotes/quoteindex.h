@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "quotes/fortunefile.h"
 #include "quotes/linelist.h"
 
 #include <QStringList>
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace oq {
 
@@ -17,6 +19,28 @@ inline constexpr int QuoteSlots = MaxQuotes + 1;
 
 // Shown as the only quote when the quote file cannot be read.
 inline const QString FallbackLine = QStringLiteral("Please Select New Quote File");
+
+// How the last load read its file.
+//
+// Quotes: the program's own format, quotes separated by two or more empty
+// lines.
+//
+// Fortune: entries separated by lines that hold the delimiter alone. Each
+// entry with visible text (a character other than white space) is one quote,
+// from its first line with visible text to the end of the entry, its inner
+// empty lines kept; the delimiter lines and the blank lines before an
+// entry's text are not kept, and blank entries give no quote.
+//
+// A file is a fortune file when a valid strfile index NAME.dat lies beside
+// it; its delimiter and its rotated flag hold. Without an index, a file is a
+// fortune file with the delimiter "%" when at least one of its lines is "%"
+// alone and no two empty lines follow each other anywhere in it. Two empty
+// lines are the separator of the program's own format, and the favourites
+// dialog writes them after every quote; so a file that holds them even once
+// reads exactly as the program's own format, whatever "%" lines it holds.
+// (Fortune files that keep two empty lines inside an entry, such as ASCII
+// art, need their index to be read as fortune files.)
+enum class QuoteFileFormat { Quotes, Fortune };
 
 // The quote index of the open file: every line, where each quote starts, and
 // one title per quote in file order. Rebuilt from scratch by every load.
@@ -37,8 +61,11 @@ public:
     // Reads and indexes a quote file. A file that cannot be read becomes one
     // quote holding the fallback line. Returns whether the file was read.
     bool load(const QString &fileName);
-    // Indexes text already in memory (also what load does after reading).
+    // Indexes text already in memory, as a file without an index beside it.
     void loadBytes(QByteArrayView bytes);
+    // Indexes text as a fortune file with the given delimiter.
+    void loadFortuneBytes(QByteArrayView bytes, char delimiter = FortuneDelimiter);
+    QuoteFileFormat format() const { return m_format; }
 
     // Whether the last load stopped at the quote limit.
     bool truncated() const { return m_truncated; }
@@ -52,9 +79,26 @@ private:
     bool line(int index, QStringView text) override;
     void finish();
     void loadFallback();
+    bool loadFortuneFile(const QString &fileName, const StrfileIndex &index);
+    void startFortune(char delimiter);
+    bool fortuneLine(int index, QStringView text);
+    void dropEntryLines(int end);
+    void finishFortune();
+    // Reads the lines of a file without an index as the format rule says.
+    void finishDetected();
 
+    QuoteFileFormat m_format = QuoteFileFormat::Quotes;
     bool m_atQuoteStart = true;
     bool m_truncated = false;
+    // What a file without an index has shown so far.
+    bool m_sawDelimiterLine = false;
+    bool m_sawSeparator = false;
+    // Fortune files: the delimiter, where the current entry began, whether it
+    // has visible text yet, and the lines that are not kept.
+    char16_t m_delimiter = u'%';
+    qint32 m_entryStart = 0;
+    bool m_entryHasText = false;
+    std::vector<qint32> m_dropped;
 };
 
 // A quote's title: its cleaned first line, " [", its 0-based index, "]".

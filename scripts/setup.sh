@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     clang libclang-rt-14-dev
     libgtest-dev libbenchmark-dev
-    fortunes-min fortunes-de
+    fortunes-min fortunes fortunes-de
     xvfb xauth
     desktop-file-utils appstream lintian file
 )

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Real-world text: Debian's fortune files, whose entries are separated by
-// "%" lines, turned into quote files. Every entry must become one quote.
+// "%" lines, read as they are and turned into quote files. Every entry must
+// become one quote.
+#include "core/textdecoding.h"
 #include "quotes/quoteindex.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTest>
+#include <QtEndian>
 
 using namespace oq;
 
@@ -38,6 +42,65 @@ QList<QStringList> fortuneEntries(const QString &text)
     }
     flush();
     return entries;
+}
+
+// The entries of a fortune file as its strfile index places them, read
+// straight from the offsets: the lines of each entry without its delimiter
+// line, each line decoded on its own.
+struct IndexedEntries
+{
+    quint32 count = 0;
+    QList<QStringList> entries;
+};
+
+IndexedEntries entriesByIndex(const QString &textPath)
+{
+    IndexedEntries out;
+    QFile dat(textPath + QStringLiteral(".dat"));
+    QFile text(textPath);
+    if (!dat.open(QIODevice::ReadOnly) || !text.open(QIODevice::ReadOnly))
+        return out;
+    const QByteArray index = dat.readAll();
+    QByteArray bytes = text.readAll();
+    const auto at = [&index](qsizetype pos) { return qFromBigEndian<quint32>(index.constData() + pos); };
+    out.count = at(4);
+    const char delimiter = index.at(20);
+    if (at(16) & 0x4) {
+        for (char &c : bytes) {
+            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))
+                c = char((c & 0x20) | (((c & 0x1f) - 1 + 13) % 26 + 1) | 0x40);
+        }
+    }
+    for (quint32 i = 0; i < out.count; ++i) {
+        QByteArray entry = bytes.mid(at(24 + 4 * i), at(28 + 4 * i) - at(24 + 4 * i));
+        entry.replace("\r\n", "\n").replace('\r', '\n');
+        QList<QByteArray> lines = entry.split('\n');
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        // strfile records no empty string: "%" lines in a row fall into one.
+        QStringList decoded;
+        for (const QByteArray &line : lines) {
+            if (line == QByteArray(1, delimiter)) {
+                out.entries << decoded;
+                decoded.clear();
+            } else {
+                decoded << oq::decodeText(line);
+            }
+        }
+        out.entries << decoded;
+    }
+    return out;
+}
+
+bool isBlank(const QString &line)
+{
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return c.isSpace(); });
+}
+
+// Two empty lines in a row anywhere in the text.
+bool hasEmptyLinePair(const QByteArray &bytes)
+{
+    return bytes.contains("\n\n\n") || bytes.startsWith("\n\n");
 }
 
 } // namespace
@@ -87,6 +150,68 @@ private Q_SLOTS:
             QStringList shown = entry;
             shown.removeAll(QString());
             QCOMPARE(index.quoteLines(q), shown);
+        }
+    }
+
+    // Every installed fortune file with its index, and one Debian ".u8" link,
+    // which has no index of its own.
+    void fortuneFileOpensAsItsIndexCounts_data()
+    {
+        QTest::addColumn<QString>("file");
+        QDirIterator it(FortuneDir, QDir::Files, QDirIterator::Subdirectories);
+        QStringList files;
+        while (it.hasNext()) {
+            const QString f = it.next();
+            if (QFile::exists(f + QStringLiteral(".dat")))
+                files << f;
+        }
+        files.sort();
+        if (files.size() < 50)
+            QSKIP("fortunes-min, fortunes and fortunes-de are not installed");
+        for (const QString &f : files)
+            QTest::newRow(qPrintable(QDir(FortuneDir).relativeFilePath(f))) << f;
+        const QString link = FortuneDir + QStringLiteral("/fortunes.u8");
+        if (QFileInfo(link).isSymLink())
+            QTest::newRow("fortunes.u8") << link;
+    }
+    void fortuneFileOpensAsItsIndexCounts()
+    {
+        QFETCH(QString, file);
+        const IndexedEntries indexed = entriesByIndex(QFileInfo(file).canonicalFilePath());
+        QVERIFY(indexed.count > 0);
+        QList<QStringList> expected;
+        for (const QStringList &entry : indexed.entries) {
+            const auto first = std::find_if(entry.begin(), entry.end(), [](const QString &l) { return !isBlank(l); });
+            if (first == entry.end())
+                continue; // blank entries, which strfile counts too, give no quote
+            QStringList shown(first, entry.end());
+            shown.removeAll(QString());
+            expected << shown;
+        }
+
+        QuoteIndex index;
+        QVERIFY(index.load(file));
+        QCOMPARE(index.format(), QuoteFileFormat::Fortune);
+        QCOMPARE(index.QuoteCount, qint32(expected.size()));
+        QCOMPARE(index.QuoteStarts[size_t(index.QuoteCount)], qint32(index.QuoteLines.size()));
+        for (qint32 q = 0; q < index.QuoteCount; ++q) {
+            QCOMPARE(index.QuoteTitles.at(q).toString(), quoteTitle(expected.at(q).first(), q));
+            QCOMPARE(index.quoteLines(q), expected.at(q));
+        }
+
+        // The text alone, without its index, reads the same unless it holds
+        // two empty lines in a row, the separator of the program's own format.
+        QFile in(file);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QByteArray text = in.readAll();
+        QuoteIndex alone;
+        alone.loadBytes(text);
+        if (hasEmptyLinePair(text)) {
+            QCOMPARE(alone.format(), QuoteFileFormat::Quotes);
+        } else {
+            QCOMPARE(alone.format(), QuoteFileFormat::Fortune);
+            QCOMPARE(alone.QuoteCount, index.QuoteCount);
+            QCOMPARE(alone.QuoteLines.toStringList(), index.QuoteLines.toStringList());
         }
     }
 };
