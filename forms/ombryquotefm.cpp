@@ -5,9 +5,11 @@
 #include "controls/rxspinbutton.h"
 #include "core/exception.h"
 #include "forms/errordisplay.h"
+#include "forms/filedrop.h"
 #include "forms/helpviewer.h"
 #include "forms/quote21.h"
 #include "forms/toolbarlabels.h"
+#include "quotes/quotefilewatcher.h"
 #include "settings/inifile.h"
 #include "settings/placementwindow.h"
 #include "settings/screensaverexport.h"
@@ -31,6 +33,7 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QStringListModel>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -171,6 +174,9 @@ TQuoteForm::TQuoteForm(QWidget *parent)
     FormStorage1->IniFileName = QStringLiteral("OmbryQuote");
     FormStorage1->IniSection = QStringLiteral("FormStorage");
     qApp->installEventFilter(this);
+    m_fileWatcher = new oq::QuoteFileWatcher(this);
+    connect(m_fileWatcher, &oq::QuoteFileWatcher::changed, this, &TQuoteForm::ReloadFile);
+    m_fileDrop = new TFileDrop(this, [this](const QString &file) { OpenFile(file); });
     FormCreate();
 }
 
@@ -438,13 +444,45 @@ QString TQuoteForm::paneText() const
 void TQuoteForm::LoadFile()
 {
     BusyCursor busy;
+    m_fileWatcher->watch(QuoteFileName);
     Index.load(QuoteFileName);
     setWindowTitle(oq::captionText(QuoteFileName));
     // The drop-down is filled in one step from the sorted titles.
     static_cast<QStringListModel *>(QuoteList->model())->setStringList(Index.sortedTitles());
     TotalQuotes->setText(oq::totalQuotesText(QuoteCount));
     layoutPanel1();
-    RandomQuote();
+    if (m_keepOnLoad && *m_keepOnLoad >= 0 && *m_keepOnLoad < QuoteCount) {
+        // The quote stays on display, with no second history entry.
+        if (HistoryTop > 0 && History[size_t(HistoryTop)] == *m_keepOnLoad)
+            --HistoryTop;
+        CurrentIndex = *m_keepOnLoad;
+        NewQuoteProc();
+    } else {
+        RandomQuote();
+    }
+}
+
+void TQuoteForm::OpenFile(const QString &fileName)
+{
+#ifdef OQ_HAVE_DIALOGS
+    if (m_searchQuotes)
+        m_searchQuotes->close();
+#endif
+    CancelCount();
+    if (!oq::isStorableQuoteFileName(fileName)) {
+        // Never opened, so the close can always store what is open.
+        oq::showError(oq::unstorableFileNameMessage(fileName), this);
+        return;
+    }
+    QuoteFileName = QFileInfo(fileName).absoluteFilePath();
+    LoadFile();
+}
+
+void TQuoteForm::ReloadFile()
+{
+    m_keepOnLoad = CurrentIndex;
+    const auto done = qScopeGuard([this] { m_keepOnLoad.reset(); });
+    LoadFile();
 }
 
 void TQuoteForm::NewQuoteProc()
@@ -532,7 +570,7 @@ void TQuoteForm::NewFileClick(QObject *)
 #endif
     CancelCount();
     const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), InstallDir,
-                                                        QStringLiteral("Text Files (*.txt)"));
+                                                        QStringLiteral("Text Files (*.txt);;All Files (*)"));
     if (chosen.isEmpty())
         return;
     if (!oq::isStorableQuoteFileName(chosen)) {

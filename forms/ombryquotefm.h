@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QKeyEvent;
@@ -26,6 +27,10 @@ class TWidgetPlacementWindow;
 class TAboutBox;
 class TSearchQuotes;
 class TAddQuoteFm;
+class TFileDrop;
+namespace oq {
+class QuoteFileWatcher;
+}
 
 // The quote pane: read-only, word-wrapped, no scroll bars. It reports the
 // lines as it lays them out, each wrapped piece a line of its own.
@@ -117,6 +122,13 @@ public:
     QString paneText() const;
 
     void LoadFile();
+    // Opens a file as the Open command does once a file is chosen (a file
+    // dropped on the window).
+    void OpenFile(const QString &fileName);
+    // Reads the open file again after it changed on disk: the quote on
+    // display stays where its number still exists, else a random one shows.
+    void ReloadFile();
+    oq::QuoteFileWatcher *fileWatcher() const { return m_fileWatcher; }
     void NewQuoteProc();
     void RandomQuote();
     void CancelCount();
@@ -181,6 +193,9 @@ private:
     TAboutBox *m_aboutBox = nullptr;
     TSearchQuotes *m_searchQuotes = nullptr;
     TAddQuoteFm *m_addQuoteFm = nullptr;
+    oq::QuoteFileWatcher *m_fileWatcher = nullptr;
+    TFileDrop *m_fileDrop = nullptr;
+    std::optional<qint32> m_keepOnLoad;
 };
 
 // The one main window of the run, or null before it exists.
