@@ -29,6 +29,16 @@ struct Options
     QCommandLineOption version { { QStringLiteral("v"), QStringLiteral("version") },
         QStringLiteral("Show the program's version and exit.") };
 
+    QCommandLineOption print { QStringLiteral("print"),
+        QStringLiteral("Print one random quote of FILE (default: the quote file of the last run) and exit; no "
+                       "window, no display needed.") };
+    QCommandLineOption search { QStringLiteral("search"),
+        QStringLiteral("Print every quote of FILE that holds TEXT, each followed by a line holding %; exit with "
+                       "status 1 when none does."),
+        QStringLiteral("TEXT") };
+    QCommandLineOption count { QStringLiteral("count"),
+        QStringLiteral("Print the number of quotes in FILE and exit.") };
+
     Options()
     {
         parser.setApplicationDescription(QStringLiteral("OMBRY Quote shows quotations from a plain-text quote file.\n"
@@ -36,6 +46,9 @@ struct Options
                                                         "and is remembered, as if chosen with Open."));
         parser.addOption(help);
         parser.addOption(version);
+        parser.addOption(print);
+        parser.addOption(search);
+        parser.addOption(count);
         parser.addPositionalArgument(
             QStringLiteral("FILE"), QStringLiteral("The quote file to show."), QStringLiteral("[FILE]"));
     }
@@ -78,14 +91,32 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return result;
     }
 
+    const bool print = options.parser.isSet(options.print);
+    const bool search = options.parser.isSet(options.search);
+    const bool count = options.parser.isSet(options.count);
+    const int terminalCommands = int(print) + int(search) + int(count);
+    if (terminalCommands > 1)
+        return refused(QStringLiteral("Give only one of --print, --search and --count."));
+
     const QStringList files = options.parser.positionalArguments();
     if (files.size() > 1)
         return refused(QStringLiteral("Only one quote file can be opened; %1 were given.").arg(files.size()));
+    const QString file = files.isEmpty() ? QString() : files.first();
+    if (!files.isEmpty() && file.isEmpty())
+        return refused(QStringLiteral("The quote file name is empty."));
+
+    if (terminalCommands == 1) {
+        // Read, never stored: the name is used as given.
+        result.action = CommandLine::Action::Terminal;
+        result.terminal.command = search ? TerminalRequest::Command::Search
+            : count                      ? TerminalRequest::Command::Count
+                                         : TerminalRequest::Command::Print;
+        result.terminal.text = options.parser.value(options.search);
+        result.terminal.file = file;
+        return result;
+    }
     if (files.isEmpty())
         return result;
-    const QString &file = files.first();
-    if (file.isEmpty())
-        return refused(QStringLiteral("The quote file name is empty."));
     // The name is stored as one line of the settings file at close: a line
     // break would cut it there and put the rest on a line of its own.
     if (!oq::isStorableQuoteFileName(file))

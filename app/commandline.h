@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "app/terminalmode.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +18,7 @@ struct CommandLine
         ShowHelp, // print the usage on standard output, exit 0
         ShowVersion, // print the program's name and version on standard output, exit 0
         Refuse, // print error and the usage on standard error, exit 2
+        Terminal, // the terminal mode: --print, --search or --count, no window
     };
 
     Action action = Action::OpenWindow;
@@ -23,6 +26,8 @@ struct CommandLine
     QString quoteFile;
     // Why the arguments were refused, one line without the program name.
     QString error;
+    // What the terminal mode is to do.
+    TerminalRequest terminal;
 };
 
 // The exit status of a refused command line.

@@ -69,6 +69,9 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const oq::CommandLine commandLine = oq::parseCommandLine(arguments);
+    // The terminal mode prints and ends without touching the window system.
+    if (commandLine.action == oq::CommandLine::Action::Terminal)
+        return oq::runTerminalMode(commandLine.terminal, argv[0]);
     if (commandLine.action != oq::CommandLine::Action::OpenWindow)
         return oq::answerWithoutWindow(commandLine, oq::runningProgramFile(argv[0]));
     if (const QString reason = oq::missingDisplayReason(); !reason.isEmpty()) {
