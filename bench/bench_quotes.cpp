@@ -26,14 +26,19 @@ struct Files
     QString max; // exactly 33,000 quotes
     QString huge; // 100,000 quotes: everything past the limit must cost little
     QString mixed; // 33,000 quotes, one Windows-1252 line in every hundred
+    QString fortune; // the 33,000 quotes as a fortune file with its index
     qint64 maxBytes = 0;
     qint64 mixedBytes = 0;
+    qint64 fortuneBytes = 0;
 
     Files()
     {
         max = write(QStringLiteral("q33000.txt"), generateQuoteFile(MaxQuotes), &maxBytes);
         huge = write(QStringLiteral("q100000.txt"), generateQuoteFile(100000), nullptr);
         mixed = write(QStringLiteral("q33000mixed.txt"), generateMixedQuoteFile(MaxQuotes), &mixedBytes);
+        const QByteArray cookies = generateFortuneFile(MaxQuotes);
+        fortune = write(QStringLiteral("cookies"), cookies, &fortuneBytes);
+        write(QStringLiteral("cookies.dat"), generateStrfileIndex(cookies), nullptr);
     }
     QString write(const QString &name, const QByteArray &bytes, qint64 *size)
     {
@@ -113,6 +118,21 @@ void BM_LoadMixedFile(benchmark::State &state)
     state.counters["quotes"] = index->QuoteCount;
 }
 BENCHMARK(BM_LoadMixedFile)->Unit(benchmark::kMillisecond);
+
+// The same quotes as a fortune file with its index.
+void BM_LoadFortuneFile(benchmark::State &state)
+{
+    auto index = std::make_unique<QuoteIndex>();
+    for (auto _ : state) {
+        index->load(files().fortune);
+        benchmark::DoNotOptimize(index->QuoteCount);
+    }
+    if (index->format() != QuoteFileFormat::Fortune || index->QuoteCount != MaxQuotes)
+        std::abort();
+    state.SetBytesProcessed(state.iterations() * files().fortuneBytes);
+    state.counters["quotes"] = index->QuoteCount;
+}
+BENCHMARK(BM_LoadFortuneFile)->Unit(benchmark::kMillisecond);
 
 void BM_LoadFile100k(benchmark::State &state)
 {

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QtEndian>
 
+#include <algorithm>
 #include <cstdint>
 
 // Writes a quote file of `count` quotes in the program's format: a few lines
@@ -71,5 +74,41 @@ inline QByteArray generateMixedQuoteFile(int count)
         out += QByteArrayView(plain).sliced(start, end - start);
         start = end;
     }
+    return out;
+}
+
+// The same quotes as a fortune file: LF line ends, each entry followed by a
+// line holding "%".
+inline QByteArray generateFortuneFile(int count)
+{
+    QByteArray text = generateQuoteFile(count);
+    text.replace("\r\n\r\n\r\n", "\n%\n");
+    text.replace("\r\n", "\n");
+    return text;
+}
+
+// A strfile index (version 2) of a fortune file whose entries each end with
+// a "%" line: the header, then an offset at the start of every entry and one
+// at the end of the text.
+inline QByteArray generateStrfileIndex(const QByteArray &text)
+{
+    QList<quint32> offsets{0};
+    for (qsizetype pos = text.indexOf("\n%\n"); pos >= 0; pos = text.indexOf("\n%\n", pos + 1))
+        offsets << quint32(pos + 3);
+    if (offsets.last() != quint32(text.size()))
+        offsets << quint32(text.size());
+    quint32 longest = 0;
+    quint32 shortest = 0xffffffffu;
+    for (qsizetype i = 0; i + 1 < offsets.size(); ++i) {
+        longest = std::max(longest, offsets[i + 1] - offsets[i]);
+        shortest = std::min(shortest, offsets[i + 1] - offsets[i]);
+    }
+    QByteArray out(24 + 4 * offsets.size(), '\0');
+    const quint32 header[5] = {2, quint32(offsets.size() - 1), longest, offsets.size() > 1 ? shortest : 0, 0};
+    for (int i = 0; i < 5; ++i)
+        qToBigEndian(header[i], out.data() + 4 * i);
+    out[20] = '%';
+    for (qsizetype i = 0; i < offsets.size(); ++i)
+        qToBigEndian(offsets[i], out.data() + 24 + 4 * i);
     return out;
 }

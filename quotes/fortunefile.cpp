@@ -68,7 +68,7 @@ std::optional<StrfileIndex> findStrfileIndex(const QString &textPath)
         if (!info.isFile())
             return std::nullopt;
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             return std::nullopt;
         const auto header = parseStrfileHeader(file.read(StrfileHeaderBytes), file.size());
         if (!header)
@@ -92,7 +92,8 @@ std::optional<QByteArray> readStrfileEntry(const StrfileIndex &index, const QStr
     if (number >= index.header.count)
         return std::nullopt;
     QFile dat(index.path);
-    if (!dat.open(QIODevice::ReadOnly) || !dat.seek(StrfileHeaderBytes + qint64(number) * 4))
+    // Unbuffered: only the bytes asked for are read.
+    if (!dat.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !dat.seek(StrfileHeaderBytes + qint64(number) * 4))
         return std::nullopt;
     const QByteArray offsets = dat.read(8);
     if (offsets.size() != 8)
@@ -101,7 +102,7 @@ std::optional<QByteArray> readStrfileEntry(const StrfileIndex &index, const QStr
     const qint64 end = bigEndianAt(offsets, 4);
 
     QFile text(textPath);
-    if (!QFileInfo(textPath).isFile() || !text.open(QIODevice::ReadOnly))
+    if (!QFileInfo(textPath).isFile() || !text.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return std::nullopt;
     if (start > end || end > text.size() || end - start > MaxTextFileBytes)
         return std::nullopt;

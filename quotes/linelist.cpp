@@ -52,17 +52,16 @@ void LineList::dropLines(const std::vector<qint32> &ascending)
     if (ascending.empty())
         return;
     char16_t *text = reinterpret_cast<char16_t *>(m_text.data());
+    // Each dropped line is blanked, and the lines up to the next dropped one
+    // move down in one piece.
     size_t kept = size_t(ascending.front());
-    size_t next = 0;
-    for (size_t i = kept; i < m_start.size(); ++i) {
-        if (next < ascending.size() && size_t(ascending[next]) == i) {
-            ++next;
-            std::fill_n(text + m_start[i], m_length[i], u'\n');
-            continue;
-        }
-        m_start[kept] = m_start[i];
-        m_length[kept] = m_length[i];
-        ++kept;
+    for (size_t k = 0; k < ascending.size(); ++k) {
+        const size_t dropped = size_t(ascending[k]);
+        std::fill_n(text + m_start[dropped], m_length[dropped], u'\n');
+        const size_t next = k + 1 < ascending.size() ? size_t(ascending[k + 1]) : m_start.size();
+        std::copy(m_start.begin() + dropped + 1, m_start.begin() + next, m_start.begin() + kept);
+        std::copy(m_length.begin() + dropped + 1, m_length.begin() + next, m_length.begin() + kept);
+        kept += next - dropped - 1;
     }
     m_start.resize(kept);
     m_length.resize(kept);
