@@ -4,6 +4,7 @@
 #include "quotes/fortunefile.h"
 #include "quotes/quotehistory.h"
 #include "quotes/quoteindex.h"
+#include "quotes/quotescan.h"
 #include "quotes/quotesearch.h"
 #include "settings/inifile.h"
 #include "settings/programsettings.h"
@@ -34,6 +35,12 @@ public:
     {
         m_buffer += text.toUtf8();
         m_buffer += '\n';
+        flushWhenFull();
+    }
+    // UTF-8 added straight to the output.
+    QByteArray &buffer() { return m_buffer; }
+    void flushWhenFull()
+    {
         if (m_buffer.size() >= 64 * 1024)
             flush();
     }
@@ -127,6 +134,30 @@ int runTerminalRequest(const TerminalRequest &request, std::FILE *out, std::FILE
         if (const auto quote = randomIndexedQuote(file, random, *index)) {
             output.quote(*quote);
             return TerminalSuccess;
+        }
+    }
+    // The bytes alone answer most requests; the full index answers the rest.
+    QuoteScan scan;
+    if (scan.load(file) == QuoteScan::Result::Read) {
+        switch (request.command) {
+        case TerminalRequest::Command::Print:
+            scan.appendQuoteUtf8(qint32(random.draw(quint32(scan.quoteCount()))), output.buffer());
+            return TerminalSuccess;
+        case TerminalRequest::Command::Count:
+            output.line(QString::number(scan.quoteCount()));
+            return TerminalSuccess;
+        case TerminalRequest::Command::Search:
+            if (const auto found = scan.find(request.text)) {
+                for (qint32 q : *found) {
+                    scan.appendQuoteUtf8(q, output.buffer());
+                    output.buffer() += "%\n";
+                    output.flushWhenFull();
+                    if (output.failed())
+                        break;
+                }
+                return found->isEmpty() ? TerminalFailure : TerminalSuccess;
+            }
+            break;
         }
     }
     if (!index->load(file)) {

@@ -3,6 +3,7 @@
 // fortune file whose delimiter is the first byte, and as a strfile index.
 #include "quotes/fortunefile.h"
 #include "quotes/quoteindex.h"
+#include "quotes/quotescan.h"
 #include "quotes/quotesearch.h"
 
 #include <cstdint>
@@ -13,6 +14,7 @@ using namespace oq;
 namespace {
 
 void check(const QuoteIndex &index);
+void sameAsScan(const QuoteIndex &index, QByteArrayView bytes, const std::optional<StrfileHeader> &header);
 
 } // namespace
 
@@ -22,9 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static QuoteIndex index; // large tables: keep one
     index.loadBytes(bytes);
     check(index);
+    sameAsScan(index, bytes, std::nullopt);
     if (!bytes.isEmpty()) {
         index.loadFortuneBytes(bytes.sliced(1), bytes.front());
         check(index);
+        StrfileHeader header;
+        header.delimiter = bytes.front();
+        sameAsScan(index, bytes.sliced(1), header);
     }
     if (const auto header = parseStrfileHeader(bytes, bytes.size())) {
         if (header->version != 1 && header->version != 2)
@@ -34,6 +40,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 }
 
 namespace {
+
+// The terminal mode's byte scan reads any bytes as the index does.
+void sameAsScan(const QuoteIndex &index, QByteArrayView bytes, const std::optional<StrfileHeader> &header)
+{
+    QuoteScan scan;
+    if (scan.scanBytes(bytes.toByteArray(), header) != QuoteScan::Result::Read)
+        return;
+    if (scan.quoteCount() != index.QuoteCount || scan.format() != index.format())
+        std::abort();
+    for (qint32 q : {0, index.QuoteCount / 2, index.QuoteCount - 1}) {
+        if (q >= 0 && scan.quoteLines(q) != index.quoteLines(q))
+            std::abort();
+    }
+    for (const char *needle : {"e", "%", "ab"}) {
+        if (scan.find(QString::fromLatin1(needle)) != findQuotes(index, QString::fromLatin1(needle)))
+            std::abort();
+    }
+}
 
 void check(const QuoteIndex &index)
 {

@@ -1,0 +1,299 @@
+// SPDX-License-Identifier: MIT
+#include "quotescan.h"
+
+#include "core/textdecoding.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <cstring>
+
+namespace oq {
+
+namespace {
+
+bool isAsciiBlank(char c)
+{
+    // The ASCII characters QChar::isSpace counts: tab to carriage return, space.
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Splits text into lines as the program does: CR LF, a lone LF and a lone
+// CR each end a line; a terminator at the very end adds no empty line.
+void splitLines(QByteArrayView text, std::vector<qint32> &start, std::vector<qint32> &length)
+{
+    const char *begin = text.data();
+    const char *end = begin + text.size();
+    const char *p = begin;
+    const char *lf = nullptr; // the next LF at or after p, or end
+    start.reserve(size_t(text.size() / 24));
+    length.reserve(size_t(text.size() / 24));
+    while (p < end) {
+        if (!lf || lf < p) {
+            lf = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+            if (!lf)
+                lf = end;
+        }
+        const char *cr = static_cast<const char *>(std::memchr(p, '\r', size_t(lf - p)));
+        const char *lineEnd = cr ? cr : lf;
+        start.push_back(qint32(p - begin));
+        length.push_back(qint32(lineEnd - p));
+        p = lineEnd + 1;
+        if (cr && p < end && *p == '\n')
+            ++p;
+    }
+}
+
+} // namespace
+
+QuoteScan::Result QuoteScan::load(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.isFile())
+        return Result::Unreadable;
+    if (info.size() > MaxTextFileBytes)
+        return Result::Declined;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::Unreadable;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Result::Unreadable;
+    const auto strfile = findStrfileIndex(fileName);
+    if (strfile && strfile->header.rotated())
+        rot13(bytes);
+    return scanBytes(std::move(bytes), strfile ? std::optional<StrfileHeader>(strfile->header) : std::nullopt);
+}
+
+QuoteScan::Result QuoteScan::scanBytes(QByteArray bytes, const std::optional<StrfileHeader> &header)
+{
+    m_start.clear();
+    m_length.clear();
+    m_quoteStart.clear();
+    m_encoding.reset();
+    // A NUL byte ends the text.
+    if (const void *nul = std::memchr(bytes.constData(), 0, size_t(bytes.size())))
+        bytes.truncate(static_cast<const char *>(nul) - bytes.constData());
+    m_bytes = std::move(bytes);
+
+    std::vector<qint32> start;
+    std::vector<qint32> length;
+    splitLines(m_bytes, start, length);
+    bool ok = false;
+    if (header) {
+        if (static_cast<unsigned char>(header->delimiter) >= 0x80)
+            return Result::Declined;
+        ok = indexFortune(start, length, header->delimiter);
+    } else {
+        ok = indexOwnFormat(start, length);
+        if (ok && m_format == QuoteFileFormat::Fortune)
+            ok = indexFortune(start, length, FortuneDelimiter);
+    }
+    if (!ok) {
+        m_quoteStart.clear();
+        return Result::Declined;
+    }
+    return Result::Read;
+}
+
+// The program's own format, and whether a file without an index is a
+// fortune file instead: the rules of QuoteIndex.
+bool QuoteScan::indexOwnFormat(std::vector<qint32> &start, std::vector<qint32> &length)
+{
+    bool lastLineBlank = false;
+    bool atQuoteStart = true;
+    bool sawDelimiterLine = false;
+    bool sawSeparator = false;
+    for (size_t i = 0; i < start.size(); ++i) {
+        if (length[i] == 0) {
+            if (lastLineBlank) {
+                lastLineBlank = false;
+                atQuoteStart = true;
+                sawSeparator = true;
+            } else {
+                lastLineBlank = true;
+            }
+            continue;
+        }
+        lastLineBlank = false;
+        if (length[i] == 1 && m_bytes[start[i]] == FortuneDelimiter)
+            sawDelimiterLine = true;
+        if (atQuoteStart) {
+            if (m_quoteStart.size() == size_t(MaxQuotes))
+                return false;
+            m_quoteStart.push_back(qint32(i));
+            atQuoteStart = false;
+        }
+    }
+    if (sawDelimiterLine && !sawSeparator) {
+        m_format = QuoteFileFormat::Fortune;
+        m_quoteStart.clear();
+        return true;
+    }
+    m_format = QuoteFileFormat::Quotes;
+    m_start = std::move(start);
+    m_length = std::move(length);
+    m_quoteStart.push_back(qint32(m_start.size()));
+    return true;
+}
+
+// Entries between delimiter lines; each with visible text is a quote from its
+// first line with visible text to the entry's end. Only those lines are kept.
+bool QuoteScan::indexFortune(const std::vector<qint32> &start, const std::vector<qint32> &length, char delimiter)
+{
+    m_format = QuoteFileFormat::Fortune;
+    m_quoteStart.clear();
+    bool entryHasText = false;
+    for (size_t i = 0; i < start.size(); ++i) {
+        const QByteArrayView line(m_bytes.constData() + start[i], length[i]);
+        if (line.size() == 1 && line.front() == delimiter) {
+            entryHasText = false;
+            continue;
+        }
+        if (!entryHasText) {
+            if (!hasVisibleText(line))
+                continue;
+            if (m_quoteStart.size() == size_t(MaxQuotes))
+                return false;
+            m_quoteStart.push_back(qint32(m_start.size()));
+            entryHasText = true;
+        }
+        m_start.push_back(start[i]);
+        m_length.push_back(length[i]);
+    }
+    m_quoteStart.push_back(qint32(m_start.size()));
+    return true;
+}
+
+QByteArrayView QuoteScan::lineBytes(size_t line) const
+{
+    return QByteArrayView(m_bytes.constData() + m_start[line], m_length[line]);
+}
+
+// The text is decoded as QuoteIndex reads it: all of it as UTF-8 when it is
+// valid UTF-8, else all of it as Windows-1252. Checked a piece at a time, each
+// ending after a line end, which is never inside a UTF-8 sequence.
+Encoding QuoteScan::encoding() const
+{
+    if (m_encoding)
+        return *m_encoding;
+    // Plain ASCII, the common case, is UTF-8 at once.
+    if (std::none_of(m_bytes.cbegin(), m_bytes.cend(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        m_encoding = Encoding::Utf8;
+        return *m_encoding;
+    }
+    constexpr qsizetype Piece = 256 * 1024;
+    QString buffer;
+    m_encoding = Encoding::Utf8;
+    for (qsizetype from = 0; from < m_bytes.size();) {
+        qsizetype to = std::min(m_bytes.size(), from + Piece);
+        while (to < m_bytes.size() && m_bytes[to - 1] != '\n' && m_bytes[to - 1] != '\r')
+            ++to;
+        const QByteArrayView piece(m_bytes.constData() + from, to - from);
+        if (buffer.size() < piece.size())
+            buffer.resize(piece.size());
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        utf8.appendToBuffer(buffer.data(), piece);
+        if (utf8.hasError()) {
+            m_encoding = Encoding::Windows1252;
+            break;
+        }
+        from = to;
+    }
+    return *m_encoding;
+}
+
+QString QuoteScan::decode(QByteArrayView line) const
+{
+    if (encoding() == Encoding::Utf8)
+        return decodeText(line);
+    QString text(line.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (const char c : line)
+        *out++ = fromWindows1252(static_cast<unsigned char>(c));
+    return text;
+}
+
+bool QuoteScan::hasVisibleText(QByteArrayView line) const
+{
+    bool ascii = true;
+    for (const char c : line) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            ascii = false;
+        else if (!isAsciiBlank(c))
+            return true;
+    }
+    if (ascii)
+        return false;
+    const QString text = decode(line);
+    return !std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
+}
+
+QStringList QuoteScan::quoteLines(qint32 index) const
+{
+    QStringList out;
+    if (index < 0 || index >= quoteCount())
+        return out;
+    for (qint32 l = m_quoteStart[size_t(index)]; l < m_quoteStart[size_t(index) + 1]; ++l) {
+        if (m_length[size_t(l)] > 0)
+            out.append(decode(lineBytes(size_t(l))));
+    }
+    return out;
+}
+
+void QuoteScan::appendQuoteUtf8(qint32 index, QByteArray &out) const
+{
+    if (index < 0 || index >= quoteCount())
+        return;
+    const bool utf8 = encoding() == Encoding::Utf8;
+    for (qint32 l = m_quoteStart[size_t(index)]; l < m_quoteStart[size_t(index) + 1]; ++l) {
+        if (m_length[size_t(l)] == 0)
+            continue;
+        const QByteArrayView line = lineBytes(size_t(l));
+        if (utf8)
+            out += line;
+        else
+            out += decode(line).toUtf8();
+        out += '\n';
+    }
+}
+
+std::optional<QList<qint32>> QuoteScan::find(QStringView text) const
+{
+    QByteArray needle;
+    needle.reserve(text.size());
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return std::nullopt;
+        needle += char(asciiLower(c.unicode()));
+    }
+    QList<qint32> found;
+    if (needle.isEmpty() || needle.contains('\n') || needle.contains('\r'))
+        return found;
+    const char first = needle.front();
+    const bool letter = first >= 'a' && first <= 'z';
+    const qsizetype n = needle.size();
+    // A quote's lines lie in one stretch of the bytes with only line ends
+    // between them, which the text cannot match.
+    for (qint32 q = 0; q < quoteCount(); ++q) {
+        const size_t firstLine = size_t(m_quoteStart[size_t(q)]);
+        const size_t lastLine = size_t(m_quoteStart[size_t(q) + 1]) - 1;
+        const char *from = m_bytes.constData() + m_start[firstLine];
+        const char *end = m_bytes.constData() + m_start[lastLine] + m_length[lastLine];
+        for (const char *p = from; p + n <= end; ++p) {
+            if (letter ? char(*p | 0x20) != first : *p != first)
+                continue;
+            qsizetype k = 1;
+            while (k < n && char(asciiLower(char16_t(static_cast<unsigned char>(p[k])))) == needle[k])
+                ++k;
+            if (k == n) {
+                found.append(q);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+} // namespace oq
