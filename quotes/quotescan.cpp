@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include <cstring>
 
@@ -71,7 +70,6 @@ QuoteScan::Result QuoteScan::scanBytes(QByteArray bytes, const std::optional<Str
     m_start.clear();
     m_length.clear();
     m_quoteStart.clear();
-    m_encoding.reset();
     // A NUL byte ends the text.
     if (const void *nul = std::memchr(bytes.constData(), 0, size_t(bytes.size())))
         bytes.truncate(static_cast<const char *>(nul) - bytes.constData());
@@ -171,48 +169,10 @@ QByteArrayView QuoteScan::lineBytes(size_t line) const
     return QByteArrayView(m_bytes.constData() + m_start[line], m_length[line]);
 }
 
-// The text is decoded as QuoteIndex reads it: all of it as UTF-8 when it is
-// valid UTF-8, else all of it as Windows-1252. Checked a piece at a time, each
-// ending after a line end, which is never inside a UTF-8 sequence.
-Encoding QuoteScan::encoding() const
-{
-    if (m_encoding)
-        return *m_encoding;
-    // Plain ASCII, the common case, is UTF-8 at once.
-    if (std::none_of(m_bytes.cbegin(), m_bytes.cend(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
-        m_encoding = Encoding::Utf8;
-        return *m_encoding;
-    }
-    constexpr qsizetype Piece = 256 * 1024;
-    QString buffer;
-    m_encoding = Encoding::Utf8;
-    for (qsizetype from = 0; from < m_bytes.size();) {
-        qsizetype to = std::min(m_bytes.size(), from + Piece);
-        while (to < m_bytes.size() && m_bytes[to - 1] != '\n' && m_bytes[to - 1] != '\r')
-            ++to;
-        const QByteArrayView piece(m_bytes.constData() + from, to - from);
-        if (buffer.size() < piece.size())
-            buffer.resize(piece.size());
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        utf8.appendToBuffer(buffer.data(), piece);
-        if (utf8.hasError()) {
-            m_encoding = Encoding::Windows1252;
-            break;
-        }
-        from = to;
-    }
-    return *m_encoding;
-}
-
+// Each line is decoded on its own, as QuoteIndex reads it.
 QString QuoteScan::decode(QByteArrayView line) const
 {
-    if (encoding() == Encoding::Utf8)
-        return decodeText(line);
-    QString text(line.size(), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    for (const char c : line)
-        *out++ = fromWindows1252(static_cast<unsigned char>(c));
-    return text;
+    return decodeLine(line);
 }
 
 bool QuoteScan::hasVisibleText(QByteArrayView line) const
@@ -246,12 +206,12 @@ void QuoteScan::appendQuoteUtf8(qint32 index, QByteArray &out) const
 {
     if (index < 0 || index >= quoteCount())
         return;
-    const bool utf8 = encoding() == Encoding::Utf8;
     for (qint32 l = m_quoteStart[size_t(index)]; l < m_quoteStart[size_t(index) + 1]; ++l) {
         if (m_length[size_t(l)] == 0)
             continue;
         const QByteArrayView line = lineBytes(size_t(l));
-        if (utf8)
+        // A UTF-8 line is the output as it stands.
+        if (isUtf8(line))
             out += line;
         else
             out += decode(line).toUtf8();

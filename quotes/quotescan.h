@@ -44,7 +44,6 @@ public:
 private:
     QByteArrayView lineBytes(size_t line) const;
     QString decode(QByteArrayView line) const;
-    Encoding encoding() const;
     bool hasVisibleText(QByteArrayView line) const;
     bool indexOwnFormat(std::vector<qint32> &start, std::vector<qint32> &length);
     bool indexFortune(const std::vector<qint32> &start, const std::vector<qint32> &length, char delimiter);
@@ -56,7 +55,6 @@ private:
     std::vector<qint32> m_start;
     std::vector<qint32> m_length;
     std::vector<qint32> m_quoteStart;
-    mutable std::optional<Encoding> m_encoding;
 };
 
 } // namespace oq
