@@ -57,7 +57,7 @@ public:
         if (std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), m_stream) != size_t(m_buffer.size())
             || std::fflush(m_stream) != 0)
             m_failed = true;
-        m_buffer.clear();
+        m_buffer.truncate(0); // the room stays for the next piece
         return !m_failed;
     }
     bool failed() const { return m_failed; }

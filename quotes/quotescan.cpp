@@ -138,10 +138,12 @@ bool QuoteScan::indexOwnFormat(std::vector<qint32> &start, std::vector<qint32> &
 
 // Entries between delimiter lines; each with visible text is a quote from its
 // first line with visible text to the entry's end. Only those lines are kept.
-bool QuoteScan::indexFortune(const std::vector<qint32> &start, const std::vector<qint32> &length, char delimiter)
+bool QuoteScan::indexFortune(std::vector<qint32> &start, std::vector<qint32> &length, char delimiter)
 {
     m_format = QuoteFileFormat::Fortune;
     m_quoteStart.clear();
+    // The kept lines move down in place: there are never more than were read.
+    size_t kept = 0;
     bool entryHasText = false;
     for (size_t i = 0; i < start.size(); ++i) {
         const QByteArrayView line(m_bytes.constData() + start[i], length[i]);
@@ -154,12 +156,17 @@ bool QuoteScan::indexFortune(const std::vector<qint32> &start, const std::vector
                 continue;
             if (m_quoteStart.size() == size_t(MaxQuotes))
                 return false;
-            m_quoteStart.push_back(qint32(m_start.size()));
+            m_quoteStart.push_back(qint32(kept));
             entryHasText = true;
         }
-        m_start.push_back(start[i]);
-        m_length.push_back(length[i]);
+        start[kept] = start[i];
+        length[kept] = length[i];
+        ++kept;
     }
+    start.resize(kept);
+    length.resize(kept);
+    m_start = std::move(start);
+    m_length = std::move(length);
     m_quoteStart.push_back(qint32(m_start.size()));
     return true;
 }

@@ -46,7 +46,7 @@ private:
     QString decode(QByteArrayView line) const;
     bool hasVisibleText(QByteArrayView line) const;
     bool indexOwnFormat(std::vector<qint32> &start, std::vector<qint32> &length);
-    bool indexFortune(const std::vector<qint32> &start, const std::vector<qint32> &length, char delimiter);
+    bool indexFortune(std::vector<qint32> &start, std::vector<qint32> &length, char delimiter);
 
     QByteArray m_bytes;
     QuoteFileFormat m_format = QuoteFileFormat::Quotes;
