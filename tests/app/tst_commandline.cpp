@@ -66,13 +66,56 @@ private Q_SLOTS:
             QVERIFY2(result.error.contains(error), qPrintable(result.error));
     }
 
+    // The terminal mode: one command, its text, and FILE as given (it is read,
+    // never stored).
+    void terminal_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<int>("command"); // TerminalRequest::Command
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("file");
+        using C = oq::TerminalRequest::Command;
+        const auto row = [](const char *name, const QStringList &args, Action action, C command = C::Print,
+                             const QString &text = {}, const QString &file = {}) {
+            QTest::newRow(name) << (QStringList { QStringLiteral("ombryquote") } + args) << action << int(command)
+                                << text << file;
+        };
+        row("--print, the stored file", { "--print" }, Action::Terminal);
+        row("--print FILE", { "--print", "fortunes" }, Action::Terminal, C::Print, {}, "fortunes");
+        row("FILE --print", { "a/fortunes", "--print" }, Action::Terminal, C::Print, {}, "a/fortunes");
+        row("--search TEXT FILE", { "--search", "love", "q.txt" }, Action::Terminal, C::Search, "love", "q.txt");
+        row("--search=TEXT", { "--search=two words" }, Action::Terminal, C::Search, "two words");
+        row("--count FILE", { "--count", "q.txt" }, Action::Terminal, C::Count, {}, "q.txt");
+        row("two commands", { "--print", "--count" }, Action::Refuse);
+        row("--search without its text", { "--search" }, Action::Refuse);
+        row("two files", { "--count", "a", "b" }, Action::Refuse);
+        row("help wins", { "--print", "--help" }, Action::ShowHelp);
+    }
+    void terminal()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(Action, action);
+        QFETCH(int, command);
+        QFETCH(QString, text);
+        QFETCH(QString, file);
+        const oq::CommandLine result = oq::parseCommandLine(arguments);
+        QCOMPARE(result.action, action);
+        if (action != Action::Terminal)
+            return;
+        QCOMPARE(int(result.terminal.command), command);
+        QCOMPARE(result.terminal.text, text);
+        QCOMPARE(result.terminal.file, file);
+        QCOMPARE(result.quoteFile, QString());
+    }
+
     void noArgumentsAtAll_opensTheWindow() { QCOMPARE(oq::parseCommandLine({}).action, Action::OpenWindow); }
 
     void usage_namesTheProgramAndEveryOption()
     {
         const QString usage = oq::usageText();
         QVERIFY2(usage.startsWith(QStringLiteral("Usage: ombryquote [options] [FILE]\n")), qPrintable(usage));
-        for (const char *piece : { "-h, --help", "-v, --version", "FILE" })
+        for (const char *piece : { "-h, --help", "-v, --version", "--print", "--search <TEXT>", "--count", "FILE" })
             QVERIFY2(usage.contains(QLatin1String(piece)), piece);
         QVERIFY(!usage.contains(QStringLiteral("<executable_name>")));
     }
