@@ -13,6 +13,8 @@ bash scripts/build.sh -DOQ_BUILD_TESTS=ON -DOQ_BUILD_BENCH=ON
 for b in build/bin/bench_*; do
     [ -x "$b" ] && "$b" --benchmark_min_time=0.01 >/dev/null
 done
+# Start-up against a bare Qt window, a few rounds (a full run takes more).
+bash bench/startup.sh --rounds 2
 
 # Fuzzing: the core is rebuilt with clang and libFuzzer.
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
