@@ -34,7 +34,6 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScopeGuard>
-#include <QStringListModel>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
@@ -134,19 +133,40 @@ void TQuotePane::setPointSize(int points)
 
 // --- TQuoteList -------------------------------------------------------------
 
-TQuoteList::TQuoteList(QWidget *parent) : QComboBox(parent)
+TQuoteList::TQuoteList(QWidget *parent) : QComboBox(parent), m_titles(new oq::TitleListModel(this))
 {
     setEditable(false);
     setInsertPolicy(QComboBox::NoInsert);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(1);
     setMaxVisibleItems(16);
+    setModel(m_titles);
+    // Filling an empty list selects its first title; the list selects nothing
+    // until the user picks a title.
+    connect(m_titles, &oq::TitleListModel::filled, this, [this] { setCurrentIndex(-1); });
 }
 
 void TQuoteList::showPopup()
 {
+    m_titles->waitForSort();
     Q_EMIT droppedDown();
     QComboBox::showPopup();
+}
+
+bool TQuoteList::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::MouseButtonPress:
+    case QEvent::InputMethod:
+        m_titles->waitForSort();
+        break;
+    default:
+        break;
+    }
+    return QComboBox::event(event);
 }
 
 // --- TQuoteForm -------------------------------------------------------------
@@ -262,7 +282,6 @@ void TQuoteForm::createControls()
     QuoteList = new TQuoteList(Panel2);
     QuoteList->setObjectName(QStringLiteral("QuoteList"));
     QuoteList->setAccessibleName(QStringLiteral("Quote Titles"));
-    QuoteList->setModel(new QStringListModel(QuoteList));
     QuoteList->setGeometry(2, 7, DesignedSize.width() - 11, 21);
     QuoteList->setContextMenuPolicy(Qt::CustomContextMenu);
     if (auto *view = qobject_cast<QListView *>(QuoteList->view()))
@@ -445,10 +464,12 @@ void TQuoteForm::LoadFile()
 {
     BusyCursor busy;
     m_fileWatcher->watch(QuoteFileName);
+    QuoteList->titles()->clear();
     Index.load(QuoteFileName);
     setWindowTitle(oq::captionText(QuoteFileName));
-    // The drop-down is filled in one step from the sorted titles.
-    static_cast<QStringListModel *>(QuoteList->model())->setStringList(Index.sortedTitles());
+    // The drop-down is filled in one step once the titles are sorted, on a
+    // worker thread when there are many.
+    QuoteList->titles()->setTitles(QuoteTitles);
     TotalQuotes->setText(oq::totalQuotesText(QuoteCount));
     layoutPanel1();
     if (m_keepOnLoad && *m_keepOnLoad >= 0 && *m_keepOnLoad < QuoteCount) {

@@ -4,6 +4,7 @@
 #include "controls/toolbarbuttons.h"
 #include "quotes/quotehistory.h"
 #include "quotes/quoteindex.h"
+#include "quotes/titlelistmodel.h"
 #include "settings/programsettings.h"
 
 #include <QComboBox>
@@ -46,7 +47,9 @@ public:
     void setPointSize(int points);
 };
 
-// The title drop-down: only offers choices; tells when it drops down.
+// The title drop-down: only offers choices; tells when it drops down. Its
+// titles may still be being sorted when the window shows: whatever the user
+// does with it first waits for them.
 class TQuoteList : public QComboBox
 {
     Q_OBJECT
@@ -54,9 +57,16 @@ class TQuoteList : public QComboBox
 public:
     explicit TQuoteList(QWidget *parent = nullptr);
     void showPopup() override;
+    oq::TitleListModel *titles() const { return m_titles; }
 
 Q_SIGNALS:
     void droppedDown();
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    oq::TitleListModel *m_titles;
 };
 
 // A key and the handler it runs, as a menu lists them.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "quoteindex.h"
 
-#include <QCollator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -332,32 +331,6 @@ QString captionText(const QString &quoteFileName)
 QString totalQuotesText(qint32 quoteCount)
 {
     return QStringLiteral("   Total Quotes ") + QString::number(quoteCount) + QStringLiteral("  ");
-}
-
-void sortTitles(QStringList &titles)
-{
-    // The user's locale; the "C" locale (no preference set) would compare code
-    // points and ignore the case setting, so English rules stand in for it.
-    QLocale locale = QLocale::system();
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    // Sort keys once per title instead of collating on every comparison.
-    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
-    keys.reserve(size_t(titles.size()));
-    for (qsizetype i = 0; i < titles.size(); ++i)
-        keys.emplace_back(collator.sortKey(titles.at(i)), i);
-    // Titles equal but for case keep a fixed order.
-    std::sort(keys.begin(), keys.end(), [&titles](const auto &a, const auto &b) {
-        const int c = a.first.compare(b.first);
-        return c != 0 ? c < 0 : titles.at(a.second) < titles.at(b.second);
-    });
-    QStringList sorted;
-    sorted.reserve(titles.size());
-    for (const auto &k : keys)
-        sorted.append(titles.at(k.second));
-    titles = std::move(sorted);
 }
 
 } // namespace oq

@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+#include "titlelistmodel.h"
+
+#include <QMetaObject>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace oq {
+
+TitleListModel::TitleListModel(QObject *parent)
+    : QAbstractListModel(parent)
+{ }
+
+TitleListModel::~TitleListModel()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void TitleListModel::setTitles(const TitleList &titles, const QLocale &locale)
+{
+    clear();
+    // A copy of the list shares its text; only the line tables are copied.
+    m_titles = titles;
+    if (m_titles.size() < SortInBackgroundFrom) {
+        show(titleOrder(m_titles, locale));
+        return;
+    }
+    const quint64 generation = m_generation;
+    m_worker = std::thread([this, locale, generation] {
+        m_sorted = titleOrder(m_titles, locale);
+        // The sort's keys are freed by now; their pages need not stay.
+        releaseFreeHeap();
+        QMetaObject::invokeMethod(
+            this, [this, generation] { finishSort(generation); }, Qt::QueuedConnection);
+    });
+}
+
+void TitleListModel::clear()
+{
+    // A sort still running reads the titles; its result is dropped.
+    if (m_worker.joinable())
+        m_worker.join();
+    ++m_generation;
+    m_sorted = std::vector<qint32>();
+    beginResetModel();
+    m_order = std::vector<qint32>();
+    m_titles.clear();
+    m_titles.squeeze();
+    endResetModel();
+}
+
+void TitleListModel::waitForSort()
+{
+    finishSort(m_generation);
+}
+
+void TitleListModel::finishSort(quint64 generation)
+{
+    // A fill already done, or one for titles replaced since, does nothing.
+    if (generation != m_generation || !m_worker.joinable())
+        return;
+    m_worker.join();
+    show(std::exchange(m_sorted, std::vector<qint32>()));
+}
+
+void TitleListModel::show(std::vector<qint32> order)
+{
+    if (order.empty())
+        return;
+    beginInsertRows(QModelIndex(), 0, int(order.size()) - 1);
+    m_order = std::move(order);
+    endInsertRows();
+    Q_EMIT filled();
+}
+
+int TitleListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_order.size());
+}
+
+QVariant TitleListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= int(m_order.size()) || index.column() != 0)
+        return QVariant();
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return QVariant();
+    return title(index.row()).toString();
+}
+
+void releaseFreeHeap()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+} // namespace oq
