@@ -8,6 +8,8 @@
 #include "forms/helpviewer.h"
 #include "forms/ombryquotefm.h"
 #include "forms/quote21.h"
+#include "quotes/quoteprefetch.h"
+#include "settings/inifile.h"
 #include "settings/programsettings.h"
 
 #if __has_include("forms/quotesr.h")
@@ -80,6 +82,17 @@ int main(int argc, char *argv[])
         return oq::NoDisplayExitStatus;
     }
     oq::startupQuoteFile() = commandLine.quoteFile;
+
+    // The quote file the window will open is read on another core while the
+    // application and its windows are built.
+    try {
+        QString quoteFile = commandLine.quoteFile;
+        if (quoteFile.isEmpty())
+            quoteFile = oq::readProgramSettings(TIniFile(QString::fromLatin1(oq::SettingsFileName))).QuoteFileName;
+        oq::QuotePrefetch::start(quoteFile);
+    } catch (const oq::Exception &) {
+        // The main window reads the settings again and reports the failure.
+    }
 
     // Every argument has been taken above; Qt gets the program name alone, so
     // it reads none of them as an option of its own.

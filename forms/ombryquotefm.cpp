@@ -10,6 +10,7 @@
 #include "forms/quote21.h"
 #include "forms/toolbarlabels.h"
 #include "quotes/quotefilewatcher.h"
+#include "quotes/quoteprefetch.h"
 #include "settings/inifile.h"
 #include "settings/placementwindow.h"
 #include "settings/screensaverexport.h"
@@ -202,6 +203,8 @@ TQuoteForm::TQuoteForm(QWidget *parent)
 
 TQuoteForm::~TQuoteForm()
 {
+    // The title list reads the index, which goes before the list does.
+    QuoteList->titles()->clear();
     qApp->removeEventFilter(this);
     if (theQuoteForm() == this)
         theQuoteForm() = nullptr;
@@ -465,7 +468,10 @@ void TQuoteForm::LoadFile()
     BusyCursor busy;
     m_fileWatcher->watch(QuoteFileName);
     QuoteList->titles()->clear();
-    Index.load(QuoteFileName);
+    // At start-up the file has been read ahead while the windows were built.
+    if (!oq::QuotePrefetch::take(QuoteFileName, Index))
+        Index.load(QuoteFileName);
+    oq::releaseFreeHeap();
     setWindowTitle(oq::captionText(QuoteFileName));
     // The drop-down is filled in one step once the titles are sorted, on a
     // worker thread when there are many.

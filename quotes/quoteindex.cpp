@@ -63,7 +63,6 @@ bool QuoteIndex::line(int index, QStringView text)
             m_truncated = true;
             return false;
         }
-        appendQuoteTitle(QuoteTitles, text, QuoteCount);
         QuoteStarts[size_t(QuoteCount)] = index;
         ++QuoteCount;
         m_atQuoteStart = false;
@@ -75,6 +74,9 @@ void QuoteIndex::finish()
 {
     QuoteStarts[size_t(QuoteCount)] = QuoteLines.size();
     QuoteLines.squeeze();
+    // Titled once the file's bytes are gone, so they never take room at once.
+    for (qint32 q = 0; q < QuoteCount; ++q)
+        appendQuoteTitle(QuoteTitles, QuoteLines.at(QuoteStarts[size_t(q)]), q);
     QuoteTitles.squeeze();
 }
 
@@ -174,7 +176,6 @@ bool QuoteIndex::fortuneLine(int index, QStringView text)
         return false;
     }
     dropEntryLines(index);
-    appendQuoteTitle(QuoteTitles, text, QuoteCount);
     QuoteStarts[size_t(QuoteCount)] = index - qint32(m_dropped.size());
     ++QuoteCount;
     m_entryHasText = true;

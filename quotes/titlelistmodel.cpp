@@ -22,15 +22,14 @@ TitleListModel::~TitleListModel()
 void TitleListModel::setTitles(const TitleList &titles, const QLocale &locale)
 {
     clear();
-    // A copy of the list shares its text; only the line tables are copied.
-    m_titles = titles;
-    if (m_titles.size() < SortInBackgroundFrom) {
-        show(titleOrder(m_titles, locale));
+    m_titles = &titles;
+    if (titles.size() < SortInBackgroundFrom) {
+        show(titleOrder(titles, locale));
         return;
     }
     const quint64 generation = m_generation;
-    m_worker = std::thread([this, locale, generation] {
-        m_sorted = titleOrder(m_titles, locale);
+    m_worker = std::thread([this, &titles, locale, generation] {
+        m_sorted = titleOrder(titles, locale);
         // The sort's keys are freed by now; their pages need not stay.
         releaseFreeHeap();
         QMetaObject::invokeMethod(
@@ -47,8 +46,7 @@ void TitleListModel::clear()
     m_sorted = std::vector<qint32>();
     beginResetModel();
     m_order = std::vector<qint32>();
-    m_titles.clear();
-    m_titles.squeeze();
+    m_titles = nullptr;
     endResetModel();
 }
 

@@ -12,8 +12,8 @@
 namespace oq {
 
 // The quote titles in list order, for the title drop-down: a model over the
-// one titles buffer of the index, so that no title is held as a string of
-// its own. Many titles are sorted on a worker thread while the window goes
+// index's one titles buffer, so that no title is held as a string of its own
+// nor twice. Many titles are sorted on a worker thread while the window goes
 // on; the list stays empty until their order is known and is then filled in
 // one step, so nobody ever sees it part filled or unsorted. Whatever needs
 // the list before then calls waitForSort().
@@ -29,17 +29,18 @@ public:
     explicit TitleListModel(QObject *parent = nullptr);
     ~TitleListModel() override;
 
-    // Shows `titles` once sorted. The model keeps its own reference to the
-    // titles' text, so the caller may change or drop its list at once.
+    // Shows `titles` once sorted. The list is read where it is, by the worker
+    // too: it must stay as it is until clear() or the next setTitles().
     void setTitles(const TitleList &titles, const QLocale &locale = titleLocale());
-    // Empties the list, first waiting for a sort still running.
+    // Empties the list, first waiting for a sort still running; the titles
+    // may change after it.
     void clear();
     // Fills the list now if its sort is still running, waiting for it.
     void waitForSort();
     bool isSorting() const { return m_worker.joinable(); }
 
     // The title shown in `row`.
-    QStringView title(int row) const { return m_titles.at(m_order[size_t(row)]); }
+    QStringView title(int row) const { return m_titles->at(m_order[size_t(row)]); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -52,7 +53,7 @@ private:
     void finishSort(quint64 generation);
     void show(std::vector<qint32> order);
 
-    TitleList m_titles;
+    const TitleList *m_titles = nullptr;
     std::vector<qint32> m_order;
     // Written by the worker, read once it has been joined.
     std::vector<qint32> m_sorted;

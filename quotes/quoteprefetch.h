@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+namespace oq {
+
+class QuoteIndex;
+
+// Reads and indexes the quote file on a worker thread while the program
+// builds its windows, so that the first load only takes the finished index
+// (a machine has two cores or more). One read ahead per run.
+namespace QuotePrefetch {
+
+// Starts reading `fileName` in the background.
+void start(const QString &fileName);
+// When `fileName` is the file read ahead, waits for the read to end, moves its
+// index into `index` and returns true; otherwise returns false and leaves
+// `index` alone. Whatever was read ahead is given up either way.
+bool take(const QString &fileName, QuoteIndex &index);
+
+} // namespace QuotePrefetch
+
+} // namespace oq
