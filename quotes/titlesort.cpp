@@ -231,10 +231,13 @@ template <typename At> std::vector<qint32> orderOf(qint32 count, At at, const QL
     // ASCII titles: the ranks of their first eight characters packed into
     // one number, which decides most comparisons without reading the text;
     // the ranks of the rest are looked up as a comparison needs them.
+    // Packed into 12 bytes: the sort moves them, and thousands take room.
     struct Ranked
     {
-        quint64 head;
+        quint32 headHigh;
+        quint32 headLow;
         qint32 item;
+        quint64 head() const { return (quint64(headHigh) << 32) | headLow; }
     };
     std::vector<Ranked> ranked;
     std::vector<qint32> others;
@@ -243,18 +246,18 @@ template <typename At> std::vector<qint32> orderOf(qint32 count, At at, const QL
     for (qint32 i = 0; i < count; ++i) {
         const QStringView title = at(i);
         if (ranks.exact && ranks.covers(title)) {
-            Ranked r { 0, i };
             // Ranks start at 1, so the 0 filling a short title sorts first.
+            quint64 head = 0;
             for (qsizetype k = 0; k < 8; ++k)
-                r.head = (r.head << 8) | (k < title.size() ? ranks.rank[title[k].unicode()] : 0u);
-            ranked.push_back(r);
+                head = (head << 8) | (k < title.size() ? ranks.rank[title[k].unicode()] : 0u);
+            ranked.push_back(Ranked { quint32(head >> 32), quint32(head), i });
         } else {
             others.push_back(i);
         }
     }
     std::sort(ranked.begin(), ranked.end(), [&](const Ranked &a, const Ranked &b) {
-        if (a.head != b.head)
-            return a.head < b.head;
+        if (a.head() != b.head())
+            return a.head() < b.head();
         const QStringView x = at(a.item);
         const QStringView y = at(b.item);
         const qsizetype n = std::min(x.size(), y.size());
