@@ -6,8 +6,10 @@
 # 100,000 of them it prints the medians of launch to first shown quote and
 # of peak resident memory, their ratios, and whether the targets hold.
 #
-#   bench/startup.sh [--rounds N] [--build DIR] [--platforms "xcb offscreen"] [--check]
+#   bench/startup.sh [--rounds N] [--build DIR] [--platforms "xcb offscreen"] [--program PATH] [--check]
 #
+# --program measures another build of the program (an older one, say) against
+# the same bare window.
 # --check makes missed targets an error (exit 3); without it only a failed
 # run is (exit 1). Launch is stamped by this shell just before it starts the
 # process; the process stamps the moment its window is first exposed and
@@ -20,18 +22,21 @@ rounds=11
 build=build
 platforms="xcb offscreen"
 check=0
+program=""
 while (($#)); do
     case "$1" in
     --rounds) rounds=$2; shift 2 ;;
     --build) build=$2; shift 2 ;;
     --platforms) platforms=$2; shift 2 ;;
+    --program) program=$2; shift 2 ;;
     --check) check=1; shift ;;
-    *) echo "usage: $0 [--rounds N] [--build DIR] [--platforms \"xcb offscreen\"] [--check]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--rounds N] [--build DIR] [--platforms \"xcb offscreen\"] [--program PATH] [--check]" >&2
+       exit 2 ;;
     esac
 done
 
 cmake --build "$build" --target ombryquote startup_barewindow startup_quotefile >/dev/null
-program=$build/bin/ombryquote
+[ -n "$program" ] || program=$build/bin/ombryquote
 bare=$build/bin/startup_barewindow
 
 work=$(mktemp -d)
