@@ -24,6 +24,9 @@
 #include <QStringList>
 
 #include <cstdio>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <exception>
 #include <memory>
 
@@ -83,6 +86,13 @@ int main(int argc, char *argv[])
     }
     oq::startupQuoteFile() = commandLine.quoteFile;
 
+#if defined(__GLIBC__)
+    // Large blocks, such as a quote file's text and bytes, are mapped on
+    // their own and given back when freed; otherwise the C library raises
+    // this bound as they are freed and keeps later ones in the heap of the
+    // thread that read them, where nothing else reuses them.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
     // The quote file the window will open is read on another core while the
     // application and its windows are built.
     try {
