@@ -141,6 +141,9 @@ TQuoteList::TQuoteList(QWidget *parent) : QComboBox(parent), m_titles(new oq::Ti
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(1);
     setMaxVisibleItems(16);
+    // Some styles (Fusion among them) open the list over the whole screen
+    // height and ignore the row limit; it drops down below the box instead.
+    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     setModel(m_titles);
     // Filling an empty list selects its first title; the list selects nothing
     // until the user picks a title.

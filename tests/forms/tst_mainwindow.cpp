@@ -12,6 +12,7 @@
 #include "mainformfixture.h"
 #include "settings/inifile.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void toolBar_everyButtonTakesItsClicks_data();
     void toolBar_everyButtonTakesItsClicks();
     void toolBar_aboutButtonAnswersAClickAndShowsItsHint();
+    void titleList_dropsDownBelowTheBoxWithSixteenRows();
     void quoteNumber_showsEveryDigit_data();
     void quoteNumber_showsEveryDigit();
     void mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow_data();
@@ -252,6 +254,23 @@ void tst_MainWindow::toolBar_everyButtonTakesItsClicks()
             QVERIFY(!form.Timer->isActive());
         }
     }
+}
+
+void tst_MainWindow::titleList_dropsDownBelowTheBoxWithSixteenRows()
+{
+    QVERIFY(writeSettings(m_root, m_fullFile));
+    TQuoteForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.QuoteList->showPopup();
+    QAbstractItemView *view = form.QuoteList->view();
+    QTRY_VERIFY(view->isVisible());
+    // Sixteen rows below the box, not a list over the whole screen.
+    const QRect popup = view->window()->geometry();
+    const QRect box(form.QuoteList->mapToGlobal(QPoint(0, 0)), form.QuoteList->size());
+    QVERIFY2(popup.height() <= 17 * view->sizeHintForRow(0) + 8, qPrintable(QString::number(popup.height())));
+    QVERIFY(popup.top() >= box.bottom() || popup.bottom() <= box.top());
+    form.QuoteList->hidePopup();
 }
 
 void tst_MainWindow::quoteNumber_showsEveryDigit_data()
