@@ -3,6 +3,7 @@
 // and runs until the main window closes.
 #include "app/commandline.h"
 #include "app/startupprobe.h"
+#include "app/sessionend.h"
 #include "core/exception.h"
 #include "forms/errordisplay.h"
 #include "forms/helpviewer.h"
@@ -138,6 +139,8 @@ int main(int argc, char *argv[])
                              [&probe] { probe->release(); });
         }
     }
+    // A signal or logging out closes the main window as its close box does.
+    oq::SessionEnd sessionEnd(quoteForm.get());
     quoteForm->show();
     const int result = QApplication::exec();
 
