@@ -438,7 +438,8 @@ void TQuoteForm::FormCreate()
 {
     try {
         SettingsFile = std::make_unique<TIniFile>(QString::fromLatin1(oq::SettingsFileName));
-        const oq::ProgramSettings settings = oq::readProgramSettings(*SettingsFile);
+        m_storedSettings = oq::readProgramSettings(*SettingsFile);
+        const oq::ProgramSettings &settings = m_storedSettings;
         QuoteFileName = settings.QuoteFileName;
         if (!oq::startupQuoteFile().isEmpty())
             QuoteFileName = oq::startupQuoteFile();
@@ -789,7 +790,7 @@ void TQuoteForm::showEvent(QShowEvent *event)
 bool TQuoteForm::FormClose()
 {
     try {
-        oq::writeProgramSettings(*SettingsFile, QuoteFileName, Display->pointSize());
+        oq::writeProgramSettings(*SettingsFile, m_storedSettings, QuoteFileName, Display->pointSize());
         m_closeFailures.reset();
         return true;
     } catch (const oq::Exception &e) {

@@ -193,6 +193,8 @@ private:
     QList<TShortcutEntry> m_mainShortcuts;
     QList<TShortcutEntry> m_popupShortcuts;
     oq::CloseFailureCounter m_closeFailures;
+    // The settings as this run read or last wrote them: the close writes only what changed.
+    oq::ProgramSettings m_storedSettings;
     qint32 m_pendingCountdown = 0;
     bool m_firstShow = true;
     QElapsedTimer m_fitFrameUntil;

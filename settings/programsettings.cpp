@@ -66,6 +66,25 @@ QString unstorableFileNameMessage(const QString &fileName)
         .arg(shown);
 }
 
+void writeProgramSettings(
+    TIniFile &settingsFile, ProgramSettings &stored, const QString &quoteFileName, qint32 fontSize)
+{
+    const QLatin1String section(QuoteFileSection);
+    const QLatin1String fileNameKey(settingKey(QuoteFileKey::FileName).name);
+    const QLatin1String fontSizeKey(settingKey(QuoteFileKey::FontSize).name);
+    QStringList present;
+    settingsFile.ListKeys(section, present);
+    if (quoteFileName != stored.QuoteFileName || !present.contains(fileNameKey, Qt::CaseInsensitive)) {
+        settingsFile.WriteText(section, fileNameKey, quoteFileName);
+        stored.QuoteFileName = quoteFileName;
+    }
+    const bool hasFontSize = ini::toNumber(settingsFile.ReadText(section, fontSizeKey, QString())).has_value();
+    if (fontSize != stored.FontSize || !hasFontSize) {
+        settingsFile.WriteNumber(section, fontSizeKey, fontSize);
+        stored.FontSize = fontSize;
+    }
+}
+
 bool CloseFailureCounter::mayCloseAfterFailure()
 {
     ++m_failures;

@@ -63,6 +63,13 @@ void writeProgramSettings(TIniFile &settingsFile, const QString &quoteFileName, 
 bool isStorableQuoteFileName(const QString &fileName);
 QString unstorableFileNameMessage(const QString &fileName);
 
+// The same at the main window's close, for a run that read `stored` at its start: writes only what differs from
+// `stored`, and what the file does not hold as a usable value (so a first run stores both). A key this run left
+// alone keeps what another copy of the program stored in the meantime: two copies closing together, each having
+// changed a different setting, lose neither change. `stored` takes each value written.
+void writeProgramSettings(
+    TIniFile &settingsFile, ProgramSettings &stored, const QString &quoteFileName, qint32 fontSize);
+
 // Decides what a failed settings write at close does: the first failure abandons the close so the user can act
 // on the message; a second consecutive failure lets the program close all the same, so nobody is trapped.
 class CloseFailureCounter

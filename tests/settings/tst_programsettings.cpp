@@ -24,6 +24,8 @@ private Q_SLOTS:
     void write_filenameFails_fontSizeNotTried();
     void storableFileName_isWhatTheSettingsKeep_data();
     void storableFileName_isWhatTheSettingsKeep();
+    void closeWrite_writesOnlyWhatChanged_data();
+    void closeWrite_writesOnlyWhatChanged();
 
     void closeFailures_data();
     void closeFailures();
@@ -175,6 +177,57 @@ void TestProgramSettings::storableFileName_isWhatTheSettingsKeep()
         QCOMPARE(oq::readProgramSettings(settingsFile).QuoteFileName, name);
     else
         QVERIFY(!oq::unstorableFileNameMessage(name).contains(QLatin1Char('\n')));
+}
+
+void TestProgramSettings::closeWrite_writesOnlyWhatChanged_data()
+{
+    // The file as the close finds it (another copy may have written it since this run read it), what this run
+    // read at its start, what it holds at its close, and the file afterwards.
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("readName");
+    QTest::addColumn<int>("readSize");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("first run stores both") << QByteArray() << "Quote.txt" << 8 << "Quote.txt" << 8
+                                           << QByteArray("[quotefile]\nfilename=Quote.txt\nFontSize=8\n");
+    QTest::newRow("nothing changed: another copy's values stay")
+        << QByteArray("[quotefile]\nfilename=b.txt\nFontSize=14\n") << "a.txt" << 8 << "a.txt" << 8
+        << QByteArray("[quotefile]\nfilename=b.txt\nFontSize=14\n");
+    QTest::newRow("size changed here, file name changed there")
+        << QByteArray("[quotefile]\nfilename=b.txt\nFontSize=8\n") << "a.txt" << 8 << "a.txt" << 12
+        << QByteArray("[quotefile]\nfilename=b.txt\nFontSize=12\n");
+    QTest::newRow("file name changed here, size changed there")
+        << QByteArray("[quotefile]\nfilename=a.txt\nFontSize=12\n") << "a.txt" << 8 << "/q/b.txt" << 8
+        << QByteArray("[quotefile]\nfilename=/q/b.txt\nFontSize=12\n");
+    QTest::newRow("malformed size is stored afresh")
+        << QByteArray("[quotefile]\nfilename=a.txt\nFontSize=big\n") << "a.txt" << 8 << "a.txt" << 8
+        << QByteArray("[quotefile]\nfilename=a.txt\nFontSize=8\n");
+    QTest::newRow("missing file name is stored")
+        << QByteArray("[quotefile]\nFontSize=10\n") << "Quote.txt" << 10 << "Quote.txt" << 10
+        << QByteArray("[quotefile]\nFontSize=10\nfilename=Quote.txt\n");
+}
+
+void TestProgramSettings::closeWrite_writesOnlyWhatChanged()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, readName);
+    QFETCH(int, readSize);
+    QFETCH(QString, name);
+    QFETCH(int, size);
+    QFETCH(QByteArray, after);
+
+    if (!before.isEmpty())
+        writeProfile(before);
+    TIniFile settingsFile(QLatin1String(oq::SettingsFileName));
+    oq::ProgramSettings stored;
+    stored.QuoteFileName = readName;
+    stored.FontSize = readSize;
+    oq::writeProgramSettings(settingsFile, stored, name, size);
+    QCOMPARE(readProfile(), after);
+    QCOMPARE(stored.QuoteFileName, name);
+    QCOMPARE(stored.FontSize, size);
 }
 
 void TestProgramSettings::closeFailures_data()
