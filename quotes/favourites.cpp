@@ -2,11 +2,11 @@
 #include "favourites.h"
 
 #include "core/exception.h"
+#include "core/filewrite.h"
 #include "quotes/linelist.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
@@ -50,6 +50,13 @@ QString favouritesPath(const QString &installDir)
 
 void appendFavourite(const QString &path, const QString &text)
 {
+    const QFileInfo info(path);
+    if (!info.exists() && path == favouritesPath(QString()))
+        QDir().mkpath(info.absolutePath());
+    // Two copies of the program adding at the same moment take turns, so neither addition is lost.
+    FolderLock lock(info.absolutePath());
+    if (!lock.lock(FolderLockTimeoutMs))
+        throw Exception(QStringLiteral("Cannot create file %1").arg(path));
     LineList lines;
     const ReadError error = readTextFile(path, lines);
     if (error != ReadError::None && error != ReadError::Missing)
@@ -70,11 +77,7 @@ void appendFavourite(const QString &path, const QString &text)
     out += "\r\n";
     out += "\r\n";
 
-    const QFileInfo info(path);
-    if (!info.exists() && path == favouritesPath(QString()))
-        QDir().mkpath(info.absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit())
+    if (!replaceFileContents(path, out))
         throw Exception(QStringLiteral("Cannot create file %1").arg(path));
 }
 

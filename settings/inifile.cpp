@@ -1,22 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "settings/inifile.h"
 
+#include "core/filewrite.h"
 #include "core/textdecoding.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
 
 #include <cstring>
 
 namespace oq {
 
 namespace {
-
-// How long a write waits for another copy of the program to finish its own write to the same file.
-constexpr int LockTimeoutMs = 10000;
 
 bool isBlank(char c)
 {
@@ -460,8 +456,8 @@ QString limitedChars(QString text, qsizetype max)
     return text;
 }
 
-// Re-reads the file under the lock, lets change compute the edits and replaces the file atomically. Returns
-// false when anything fails; the file then stays as it was. An existing file that cannot be read is never
+// Re-reads the file under the folder's lock, lets change compute the edits and replaces the file in one step.
+// Returns false when anything fails; the file then stays as it was. An existing file that cannot be read is never
 // replaced, since that would lose its keys.
 template<typename Change>
 bool modifyProfile(const QString &path, Change change)
@@ -469,8 +465,8 @@ bool modifyProfile(const QString &path, Change change)
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))
         return false;
-    QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockTimeoutMs))
+    FolderLock lock(info.absolutePath());
+    if (!lock.lock(FolderLockTimeoutMs))
         return false;
     QByteArray data;
     if (readProfile(path, data) == ReadStatus::Failed)
@@ -478,14 +474,7 @@ bool modifyProfile(const QString &path, Change change)
     const std::optional<QByteArray> changed = change(data);
     if (!changed)
         return false;
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (out.write(*changed) != changed->size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return replaceFileContents(path, *changed);
 }
 
 } // namespace
