@@ -11,6 +11,13 @@
 #include <cstring>
 #include <new>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace oq {
 
 void LineList::clear()
@@ -294,6 +301,15 @@ DecodedLines splitText(QByteArrayView bytes, LineList &lines, LineSink *sink)
     return LineReader(lines, sink, source).run();
 }
 
+namespace {
+ReadTextFileHook readHook = nullptr;
+} // namespace
+
+void setReadTextFileHook(ReadTextFileHook hook)
+{
+    readHook = hook;
+}
+
 ReadError readTextFile(const QString &path, LineList &lines, LineSink *sink)
 {
     lines.clear();
@@ -303,9 +319,35 @@ ReadError readTextFile(const QString &path, LineList &lines, LineSink *sink)
     // Directories, devices and pipes are not text files (a pipe could block).
     if (!info.isFile())
         return ReadError::NotAFile;
+    // Refused before a byte is read: a file of a sparse gigabyte would otherwise pass for its first few bytes.
+    if (info.size() > MaxTextFileBytes)
+        return ReadError::TooLarge;
+    if (readHook)
+        readHook(ReadStage::Checked, path);
     QFile file(path);
+#ifdef Q_OS_UNIX
+    // The name may point at something else by now: opened without waiting, so a pipe with no writer cannot hold the
+    // open, then checked again by what is open.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ELOOP ? ReadError::Missing : ReadError::Unreadable;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > MaxTextFileBytes) {
+        const bool tooLarge = S_ISREG(status.st_mode) && status.st_size > MaxTextFileBytes;
+        ::close(fd);
+        return tooLarge ? ReadError::TooLarge : ReadError::NotAFile;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return ReadError::Unreadable;
+    }
+#else
     if (!file.open(QIODevice::ReadOnly))
         return ReadError::Unreadable;
+#endif
+    if (readHook)
+        readHook(ReadStage::Opened, path);
     try {
         ByteSource source(&file);
         LineReader(lines, sink, source).run();

@@ -87,6 +87,12 @@ enum class ReadError { None, Missing, NotAFile, Unreadable, TooLarge };
 // when the file cannot be read; `lines` is then empty.
 ReadError readTextFile(const QString &path, LineList &lines, LineSink *sink = nullptr);
 
+// For tests: called while a text file is read, once it has passed the check that it is a file of a readable size
+// (Checked) and once it is open (Opened), so a test can change the file in between.
+enum class ReadStage { Checked, Opened };
+using ReadTextFileHook = void (*)(ReadStage stage, const QString &path);
+void setReadTextFileHook(ReadTextFileHook hook);
+
 // Files above this size are refused as too large rather than exhausting memory.
 inline constexpr qint64 MaxTextFileBytes = qint64(1) << 30;
 
