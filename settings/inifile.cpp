@@ -435,6 +435,11 @@ enum class ReadStatus { Read, Missing, Failed };
 ReadStatus readProfile(const QString &path, QByteArray &data)
 {
     data.clear();
+    // A pipe or a device in the profile's place would hold the program up or never end: it is no profile, and is
+    // never written over.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return ReadStatus::Failed;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return file.exists() ? ReadStatus::Failed : ReadStatus::Missing;

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -157,6 +158,34 @@ private Q_SLOTS:
             QStringLiteral("Cannot open file %1").arg(favourites));
         QCOMPARE(entries(profile), QStringList { QStringLiteral("inside") });
         QCOMPARE(entries(favourites), QStringList { QStringLiteral("inside") });
+    }
+
+    // A pipe or a device in the profile's place: the settings read as their defaults without waiting for a writer
+    // that never comes, and the write reports the file.
+    void profileIsNotAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO with no writer") << QStringLiteral("fifo");
+        QTest::newRow("link to /dev/zero") << QStringLiteral("zero");
+    }
+
+    void profileIsNotAFile()
+    {
+        QFETCH(QString, kind);
+        const QString folder = m_root.filePath(QStringLiteral("not-a-file-") + kind);
+        qputenv("XDG_CONFIG_HOME", folder.toUtf8());
+        const QString profile = oq::profileFilePath(QLatin1String(oq::SettingsFileName));
+        QVERIFY(QDir().mkpath(QFileInfo(profile).absolutePath()));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(profile).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), profile));
+        TIniFile settingsFile(QLatin1String(oq::SettingsFileName));
+        QCOMPARE(oq::readProgramSettings(settingsFile).QuoteFileName, QStringLiteral("Quote.txt"));
+        oq::ProgramSettings stored;
+        QCOMPARE(failureOf([&] { oq::writeProgramSettings(settingsFile, stored, QStringLiteral("a.txt"), 10); }),
+            QStringLiteral("Unable to write to ombryquote.ini"));
+        QVERIFY(!QFileInfo(profile).isFile());
     }
 
     // What a writer killed in the middle left: a lock file naming a process that is gone, an empty lock file, a
