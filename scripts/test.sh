@@ -20,7 +20,8 @@ bash bench/startup.sh --rounds 2
 # --- Sanitizers -------------------------------------------------------------------------------------------------
 # The program and every test again, built with AddressSanitizer, UndefinedBehaviorSanitizer (no recovery) and
 # LeakSanitizer in build-asan/; the benchmarks are left out, their figures mean nothing there. Every process a test
-# starts (the program, the crash writer) inherits the options, and any report from any of them fails the run.
+# starts (the program, the crash writer) inherits the options. Address and leak reports are collected in
+# build-asan/sanitizer-logs/; an undefined-behaviour report stops its process, so its test fails. Either fails the run.
 # The crash test's thousand kills ran above; here fewer, as each writer starts slower under the sanitizers.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOQ_BUILD_TESTS=ON -DOQ_BUILD_BENCH=OFF \
     "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
