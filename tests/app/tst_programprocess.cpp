@@ -107,6 +107,10 @@ private Q_SLOTS:
         QCOMPARE(ini.ReadText(QStringLiteral("quotefile"), QStringLiteral("filename"), QString()),
             quoteFile.isEmpty() ? QStringLiteral("Quote.txt") : quoteFile);
         QCOMPARE(ini.ReadNumber(QStringLiteral("quotefile"), QStringLiteral("FontSize"), 0), 8);
+        // The window placement is saved on the same close path.
+        QVERIFY(!ini.ReadText(QStringLiteral("Position"), QStringLiteral("NormPos"), QString()).isEmpty());
+        TIniFile storage(QStringLiteral("OmbryQuote"));
+        QVERIFY(!storage.ReadText(QStringLiteral("FormStorage"), QStringLiteral("NormPos"), QString()).isEmpty());
     }
 
     // The close waits for another writer's lock; a second signal does not wait with it.
