@@ -2,8 +2,8 @@
 // Program entry: sets up the application, creates its four windows in order
 // and runs until the main window closes.
 #include "app/commandline.h"
-#include "app/startupprobe.h"
 #include "app/sessionend.h"
+#include "app/startupprobe.h"
 #include "core/exception.h"
 #include "forms/errordisplay.h"
 #include "forms/helpviewer.h"
