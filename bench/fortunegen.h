@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "xorshift.h"
+
 #include <QByteArray>
 
 #include <cstdint>
@@ -43,13 +45,7 @@ inline QByteArray generateFortuneLikeFile(int count)
     static const char *const openers[] = { "\"", "\t", "Q: ", "1) ", "... ", "'", "(", "-- " };
     static const char ends[] = { '.', '.', '.', '!', '?', ';' };
 
-    std::uint32_t state = 88172645u;
-    auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    };
+    XorShift32 next { 88172645u };
     QByteArray out;
     out.reserve(qsizetype(count) * 185);
     QByteArray line;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "xorshift.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QtEndian>
@@ -22,13 +24,7 @@ inline QByteArray generateQuoteFile(int count)
         "love",   "death",  "fool",  "learned", "silent", "courage", "art",   "speech", "happy",  "labour",
     };
     constexpr int wordCount = sizeof(words) / sizeof(words[0]);
-    std::uint32_t state = 2463534242u;
-    auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    };
+    XorShift32 next { 2463534242u };
     QByteArray out;
     out.reserve(qsizetype(count) * 190);
     for (int q = 0; q < count; ++q) {
