@@ -24,7 +24,6 @@ void LineList::clear()
 {
     m_text.clear();
     m_start.clear();
-    m_length.clear();
 }
 
 void LineList::append(QStringView line)
@@ -32,7 +31,6 @@ void LineList::append(QStringView line)
     if (!m_start.empty())
         m_text.append(QLatin1Char('\n'));
     m_start.push_back(qint32(m_text.size()));
-    m_length.push_back(qint32(line.size()));
     m_text.append(line);
 }
 
@@ -42,16 +40,20 @@ char16_t *LineList::appendUninitialized(qsizetype length)
         m_text.append(QLatin1Char('\n'));
     const qsizetype start = m_text.size();
     m_start.push_back(qint32(start));
-    m_length.push_back(qint32(length));
     m_text.resize(start + length);
     return reinterpret_cast<char16_t *>(m_text.data()) + start;
+}
+
+void LineList::reserve(qsizetype characters, int lines)
+{
+    m_text.reserve(characters);
+    m_start.reserve(size_t(lines));
 }
 
 void LineList::squeeze()
 {
     m_text.squeeze();
     m_start.shrink_to_fit();
-    m_length.shrink_to_fit();
 }
 
 void LineList::dropLines(const std::vector<qint32> &ascending)
@@ -64,14 +66,13 @@ void LineList::dropLines(const std::vector<qint32> &ascending)
     size_t kept = size_t(ascending.front());
     for (size_t k = 0; k < ascending.size(); ++k) {
         const size_t dropped = size_t(ascending[k]);
-        std::fill_n(text + m_start[dropped], m_length[dropped], u'\n');
+        // Starts from the dropped line on have not moved yet.
+        std::fill(text + m_start[dropped], text + lineEnd(int(dropped)), u'\n');
         const size_t next = k + 1 < ascending.size() ? size_t(ascending[k + 1]) : m_start.size();
         std::copy(m_start.begin() + dropped + 1, m_start.begin() + next, m_start.begin() + kept);
-        std::copy(m_length.begin() + dropped + 1, m_length.begin() + next, m_length.begin() + kept);
         kept += next - dropped - 1;
     }
     m_start.resize(kept);
-    m_length.resize(kept);
 }
 
 void LineList::truncate(int count)
@@ -79,9 +80,8 @@ void LineList::truncate(int count)
     if (count >= size())
         return;
     count = std::max(count, 0);
-    m_text.truncate(count == 0 ? 0 : m_start[size_t(count) - 1] + m_length[size_t(count) - 1]);
+    m_text.truncate(count == 0 ? 0 : lineEnd(count - 1));
     m_start.resize(size_t(count));
-    m_length.resize(size_t(count));
 }
 
 QStringList LineList::toStringList() const
@@ -115,28 +115,42 @@ namespace {
 // slice ends after a whole line end, never inside a line.
 constexpr qsizetype SliceBytes = 256 * 1024;
 
-bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+bool isLineEnd(char c)
+{
+    return c == '\n' || c == '\r';
+}
 
 } // namespace
 
 // The bytes of a text, from memory or read from a file a block at a time, so
-// that a split stopped at the quote limit reads no further.
+// that a split stopped at the quote limit reads no further. Bytes already
+// split are given up, so a file's bytes are never all held with its text.
 class ByteSource
 {
 public:
-    explicit ByteSource(QByteArrayView bytes) : m_view(bytes), m_complete(true), m_expected(bytes.size())
+    explicit ByteSource(QByteArrayView bytes)
+        : m_view(bytes)
+        , m_complete(true)
+        , m_expected(bytes.size())
     {
         cutAtNul(0);
     }
     explicit ByteSource(QFile *file)
-        : m_file(file), m_expected(qsizetype(std::min<qint64>(file->size(), MaxTextFileBytes)))
+        : m_file(file)
+        , m_expected(qsizetype(std::min<qint64>(file->size(), MaxTextFileBytes)))
     {
-        // One block more than the file, so that the read which finds its end
-        // does not move everything read so far.
-        m_buffer.reserve(m_expected + BlockBytes);
+        // Room for the bytes not yet split and one block more.
+        m_buffer.reserve(std::min(m_expected, BlockBytes) + BlockBytes);
     }
 
+    // The bytes not yet split.
     QByteArrayView view() const { return m_view; }
+    // The first `count` bytes of the view have been split.
+    void consume(qsizetype count)
+    {
+        m_view = m_view.sliced(count);
+        m_consumed += count;
+    }
     bool complete() const { return m_complete; }
     ReadError error() const { return m_error; }
     // The size the text is expected to have, for reserving room up front.
@@ -146,11 +160,16 @@ public:
     {
         if (m_complete)
             return;
-        const qsizetype before = m_buffer.size();
-        if (before >= MaxTextFileBytes) {
+        if (m_read >= MaxTextFileBytes) {
             finish(ReadError::TooLarge);
             return;
         }
+        // Bytes already split are dropped before more are read.
+        if (m_consumed > 0) {
+            m_buffer.remove(0, m_consumed);
+            m_consumed = 0;
+        }
+        const qsizetype before = m_buffer.size();
         m_buffer.resize(before + BlockBytes);
         const qint64 got = m_file->read(m_buffer.data() + before, BlockBytes);
         if (got < 0) {
@@ -158,6 +177,7 @@ public:
             return;
         }
         m_buffer.resize(before + qsizetype(got));
+        m_read += got;
         m_view = m_buffer;
         if (got == 0)
             m_complete = true;
@@ -188,6 +208,9 @@ private:
     QByteArrayView m_view;
     bool m_complete = false;
     qsizetype m_expected = 0;
+    // Bytes read from the file, and bytes at the front of the buffer split.
+    qint64 m_read = 0;
+    qsizetype m_consumed = 0;
     ReadError m_error = ReadError::None;
 };
 
@@ -196,7 +219,11 @@ private:
 class LineReader
 {
 public:
-    LineReader(LineList &lines, LineSink *sink, ByteSource &source) : m_lines(lines), m_sink(sink), m_source(source) { }
+    LineReader(LineList &lines, LineSink *sink, ByteSource &source)
+        : m_lines(lines)
+        , m_sink(sink)
+        , m_source(source)
+    { }
 
     DecodedLines run()
     {
@@ -204,11 +231,11 @@ public:
         m_lines.clear();
         if (m_sink)
             m_sink->reset();
-        qsizetype offset = 0;
         QByteArrayView slice;
-        while (nextSlice(offset, slice)) {
-            offset += slice.size();
-            if (!decodeSlice(slice)) {
+        while (nextSlice(slice)) {
+            const bool more = decodeSlice(slice);
+            m_source.consume(slice.size());
+            if (!more) {
                 result.stopped = true;
                 // A split stopped early may leave the buffer much larger than its text.
                 m_lines.m_text.squeeze();
@@ -219,17 +246,18 @@ public:
     }
 
 private:
-    // The next slice from `offset`: about SliceBytes, ending after a whole
-    // line end (CR LF is never cut in two), or at the end of the text.
-    bool nextSlice(qsizetype offset, QByteArrayView &slice)
+    // The next slice of the bytes not yet split: about SliceBytes, ending
+    // after a whole line end (CR LF is never cut in two), or at the end of
+    // the text.
+    bool nextSlice(QByteArrayView &slice)
     {
         for (;;) {
             const QByteArrayView all = m_source.view();
-            if (all.size() < offset + SliceBytes && !m_source.complete()) {
+            if (all.size() < SliceBytes && !m_source.complete()) {
                 m_source.fetch();
                 continue;
             }
-            qsizetype end = std::min(all.size(), offset + SliceBytes);
+            qsizetype end = std::min(all.size(), SliceBytes);
             while (end < all.size() && !isLineEnd(all[end - 1]))
                 ++end;
             if (end < all.size() && all[end - 1] == '\r' && all[end] == '\n')
@@ -238,9 +266,9 @@ private:
                 m_source.fetch();
                 continue;
             }
-            if (end <= offset)
+            if (end == 0)
                 return false;
-            slice = all.sliced(offset, end - offset);
+            slice = all.first(end);
             return true;
         }
     }
@@ -286,7 +314,6 @@ private:
             return false;
         }
         m_lines.m_start.push_back(qint32(start));
-        m_lines.m_length.push_back(qint32(length));
         return true;
     }
 

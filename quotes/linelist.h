@@ -8,10 +8,12 @@
 
 namespace oq {
 
-// The lines of a text file, held as one decoded buffer plus the position and
-// length of every line. A quote file of 33,000 quotes has a few hundred
-// thousand lines; one buffer keeps that to about twice the file's size
-// instead of one heap string per line.
+// The lines of a text file, held as one decoded buffer plus the position of
+// every line. A quote file of 33,000 quotes has a few hundred thousand lines;
+// one buffer keeps that to about twice the file's size instead of one heap
+// string per line. A line holds no line end, so it ends where the line ends
+// before the next line's start (or the buffer's end) begin: its length need
+// not be kept.
 class LineList
 {
 public:
@@ -19,16 +21,24 @@ public:
     int count() const { return size(); }
     bool isEmpty() const { return m_start.empty(); }
 
-    QStringView at(int i) const { return QStringView(m_text).mid(m_start[size_t(i)], m_length[size_t(i)]); }
+    QStringView at(int i) const
+    {
+        const qsizetype start = m_start[size_t(i)];
+        return QStringView(m_text).mid(start, lineEnd(i) - start);
+    }
     QStringView operator[](int i) const { return at(i); }
-    bool lineIsEmpty(int i) const { return m_length[size_t(i)] == 0; }
+    bool lineIsEmpty(int i) const { return lineEnd(i) == m_start[size_t(i)]; }
 
     void clear();
-    // Adds a line of its own; the buffer keeps a line feed between lines.
+    // Adds a line of its own, which holds no line end; the buffer keeps a
+    // line feed between lines.
     void append(QStringView line);
     // Adds a line of `length` characters for the caller to write in place.
     char16_t *appendUninitialized(qsizetype length);
     QStringList toStringList() const;
+    // Makes room for `lines` lines of `characters` characters in all, line
+    // feeds between them included.
+    void reserve(qsizetype characters, int lines);
     // Gives back the room reserved while the list grew.
     void squeeze();
     // Takes the given lines (ascending line numbers) out of the list; their
@@ -47,9 +57,20 @@ public:
 
 private:
     friend class LineReader;
+    // Where line i ends: before the line ends that stand between it and the
+    // next line, or the end of the buffer.
+    qsizetype lineEnd(int i) const
+    {
+        const qsizetype start = m_start[size_t(i)];
+        qsizetype end = size_t(i) + 1 < m_start.size() ? m_start[size_t(i) + 1] : m_text.size();
+        const QChar *text = m_text.constData();
+        while (end > start && (text[end - 1] == QLatin1Char('\n') || text[end - 1] == QLatin1Char('\r')))
+            --end;
+        return end;
+    }
+
     QString m_text;
     std::vector<qint32> m_start;
-    std::vector<qint32> m_length;
 };
 
 // The quote titles are held the same way: one buffer, no string per title.

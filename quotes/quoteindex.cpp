@@ -74,7 +74,12 @@ void QuoteIndex::finish()
 {
     QuoteStarts[size_t(QuoteCount)] = QuoteLines.size();
     QuoteLines.squeeze();
-    // Titled once the file's bytes are gone, so they never take room at once.
+    // Titled once the file's bytes are gone, so they never take room at once;
+    // measured first, so the titles take their room once and no more.
+    qsizetype characters = 0;
+    for (qint32 q = 0; q < QuoteCount; ++q)
+        characters += quoteTitleLength(QuoteLines.at(QuoteStarts[size_t(q)]), q) + 1;
+    QuoteTitles.reserve(characters, QuoteCount);
     for (qint32 q = 0; q < QuoteCount; ++q)
         appendQuoteTitle(QuoteTitles, QuoteLines.at(QuoteStarts[size_t(q)]), q);
     QuoteTitles.squeeze();
@@ -285,6 +290,11 @@ qsizetype writeTitle(char16_t *out, QStringView firstLine, qint32 index)
 }
 
 } // namespace
+
+qsizetype quoteTitleLength(QStringView firstLine, qint32 index)
+{
+    return writeTitle(nullptr, firstLine, index);
+}
 
 QString quoteTitle(QStringView firstLine, qint32 index)
 {

@@ -108,6 +108,8 @@ private:
 // brackets of a title are those around its number.
 QString quoteTitle(QStringView firstLine, qint32 index);
 void appendQuoteTitle(TitleList &titles, QStringView firstLine, qint32 index);
+// The length of the title quoteTitle() makes, without making it.
+qsizetype quoteTitleLength(QStringView firstLine, qint32 index);
 // The index between a title's first "[" and first "]", if it is a number.
 std::optional<qint32> titleToIndex(QStringView title);
 
