@@ -2,6 +2,7 @@
 // Program entry: sets up the application, creates its four windows in order
 // and runs until the main window closes.
 #include "app/commandline.h"
+#include "app/firstframe.h"
 #include "app/sessionend.h"
 #include "app/startupprobe.h"
 #include "core/exception.h"
@@ -114,25 +115,40 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(OQ_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(OQ_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(programIcon());
     oq::applicationHelpFile() = QStringLiteral("OMBRYQuote.hlp");
 
-    // Created in this order; each lives for the whole run.
+    // The main window first: it reads the quote file and shows a quote. The
+    // other three are created in their order once that quote is on screen,
+    // together with the icon, which is looked up in the desktop's icon
+    // theme; the window shows a moment sooner for it. Each lives until the
+    // run ends.
     auto quoteForm = std::make_unique<TQuoteForm>();
-    auto aboutBox = std::make_unique<TAboutBox>();
+    std::unique_ptr<TAboutBox> aboutBox;
 #ifdef OQ_HAVE_DIALOGS
-    auto searchQuotes = std::make_unique<TSearchQuotes>(quoteForm.get());
-    auto addQuoteFm = std::make_unique<TAddQuoteFm>(quoteForm.get(), quoteForm.get());
-    quoteForm->setWindows(aboutBox.get(), searchQuotes.get(), addQuoteFm.get());
-#else
-    quoteForm->setWindows(aboutBox.get(), nullptr, nullptr);
+    std::unique_ptr<TSearchQuotes> searchQuotes;
+    std::unique_ptr<TAddQuoteFm> addQuoteFm;
 #endif
-
     // Start-up timing, for the benchmark, when the environment asks for it.
     const auto probe = oq::StartupProbe::fromEnvironment();
+    if (probe)
+        probe->hold();
+    oq::FirstFrame::then(quoteForm.get(), [&] {
+        aboutBox = std::make_unique<TAboutBox>();
+#ifdef OQ_HAVE_DIALOGS
+        searchQuotes = std::make_unique<TSearchQuotes>(quoteForm.get());
+        addQuoteFm = std::make_unique<TAddQuoteFm>(quoteForm.get(), quoteForm.get());
+        quoteForm->setWindows(aboutBox.get(), searchQuotes.get(), addQuoteFm.get());
+#else
+        quoteForm->setWindows(aboutBox.get(), nullptr, nullptr);
+#endif
+        QApplication::setWindowIcon(programIcon());
+        if (probe)
+            probe->release();
+    });
     if (probe) {
+        // Watching last, the probe sees the first frame first; ready waits
+        // for the work above and for a filled title list.
         probe->watch(quoteForm.get());
-        // Ready once the title list is filled too.
         if (quoteForm->QuoteList->titles()->isSorting()) {
             probe->hold();
             QObject::connect(quoteForm->QuoteList->titles(), &oq::TitleListModel::filled, probe.get(),

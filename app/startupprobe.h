@@ -8,13 +8,12 @@
 // With OQ_STARTUP_TIMING=exit the program then quits.
 #pragma once
 
+#include "app/firstframe.h"
+
 #include <QCoreApplication>
-#include <QEvent>
 #include <QFile>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
-#include <QWindow>
 
 #include <cstdio>
 #include <ctime>
@@ -34,17 +33,14 @@ public:
             new StartupProbe(qEnvironmentVariable("OQ_STARTUP_TIMING") == QLatin1String("exit")));
     }
 
-    ~StartupProbe() override
-    {
-        if (QCoreApplication::instance())
-            QCoreApplication::instance()->removeEventFilter(this);
-    }
-
-    // Watches for the window's first exposure; call before showing it.
+    // Watches for the window's first frame; call before showing it.
     void watch(QWidget *window)
     {
-        m_window = window;
-        QCoreApplication::instance()->installEventFilter(this);
+        FirstFrame::then(window, [this] {
+            m_shown = true;
+            print("shown-us", nowMicroseconds());
+            finishIfDone();
+        });
     }
     // Work that goes on after the window shows; ready waits for each hold.
     void hold() { ++m_holds; }
@@ -52,23 +48,6 @@ public:
     {
         --m_holds;
         finishIfDone();
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Expose && !m_shown && m_window && watched == m_window->windowHandle()) {
-            // Stamped once the exposure has been handled, so the first
-            // frame has been painted and handed to the window system.
-            QTimer::singleShot(0, this, [this] {
-                if (m_shown || !m_window || !m_window->windowHandle() || !m_window->windowHandle()->isExposed())
-                    return;
-                m_shown = true;
-                print("shown-us", nowMicroseconds());
-                finishIfDone();
-            });
-        }
-        return QObject::eventFilter(watched, event);
     }
 
 private:
@@ -112,7 +91,6 @@ private:
             QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
     }
 
-    QPointer<QWidget> m_window;
     const bool m_exit;
     int m_holds = 0;
     bool m_shown = false;

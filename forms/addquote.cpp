@@ -73,12 +73,12 @@ void TAddQuoteFm::createControls()
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(PanelHeight);
 
-    AddOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), Panel1);
+    AddOK = new QPushButton(QStringLiteral("OK"), Panel1);
     AddOK->setObjectName(QStringLiteral("AddOK"));
     AddOK->setDefault(true);
     connect(AddOK, &QPushButton::clicked, this, [this] { AddOKClick(AddOK); });
 
-    AddCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), Panel1);
+    AddCancel = new QPushButton(QStringLiteral("Cancel"), Panel1);
     AddCancel->setObjectName(QStringLiteral("AddCancel"));
     connect(AddCancel, &QPushButton::clicked, this, [this] { AddCancelClick(AddCancel); });
 
@@ -110,6 +110,12 @@ bool TAddQuoteFm::eventFilter(QObject *watched, QEvent *event)
 
 void TAddQuoteFm::showEvent(QShowEvent *event)
 {
+    // The buttons' icons come from the icon theme, which takes a while to
+    // read: that is done when the dialog is first wanted, not at start-up.
+    if (AddOK->icon().isNull()) {
+        AddOK->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+        AddCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    }
     // Each opening by the Add command, not a window manager's restore, which
     // would throw the user's edits away.
     if (!event->spontaneous())

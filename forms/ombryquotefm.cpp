@@ -729,6 +729,10 @@ void TQuoteForm::FormResize(QObject *)
 
 void TQuoteForm::layoutPanel1()
 {
+    // Laid out when the window shows: until then the bar has no width of its
+    // own, and fitting the total into it would try one font size after another.
+    if (!isVisible())
+        return;
     // The labels lie under the buttons (see createControls), so a button
     // keeps its clicks even where a label reaches under it.
     const int countdownWidth = Countdown->text().isEmpty() ? 0 : Countdown->sizeHint().width();
@@ -772,6 +776,7 @@ void TQuoteForm::fitDesignedOuterSize()
 void TQuoteForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    layoutPanel1();
     if (!m_firstShow)
         return;
     m_firstShow = false;

@@ -2,6 +2,7 @@
 #include "quoteprefetch.h"
 
 #include "quotes/quoteindex.h"
+#include "quotes/titlesort.h"
 
 #include <QMutex>
 
@@ -43,7 +44,11 @@ void start(const QString &fileName)
         return;
     r.fileName = fileName;
     r.index = std::make_unique<QuoteIndex>();
-    r.worker = std::thread([index = r.index.get(), fileName] { index->load(fileName); });
+    r.worker = std::thread([index = r.index.get(), fileName] {
+        index->load(fileName);
+        // The title sort's collation data, read once per run, is ready too.
+        asciiOrderIsExact(titleLocale());
+    });
 }
 
 bool take(const QString &fileName, QuoteIndex &index)

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+// Runs a piece of work once a window's first frame is on screen: work the
+// user need not wait for (the window icon, say) then never holds up the
+// first sight of the window.
+#pragma once
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <functional>
+#include <utility>
+
+namespace oq {
+
+class FirstFrame : public QObject
+{
+public:
+    // Call before the window shows. `action` runs once, from the event loop,
+    // after the window's first exposure has been painted; not at all if the
+    // window goes first. The watcher lives as a child of the window.
+    static void then(QWidget *window, std::function<void()> action)
+    {
+        new FirstFrame(window, std::move(action));
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && !m_queued && m_window && watched == m_window->windowHandle()) {
+            // Queued behind the exposure, so the frame has been painted
+            // and handed to the window system by the time it runs.
+            m_queued = true;
+            QTimer::singleShot(0, this, [this] { fire(); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    FirstFrame(QWidget *window, std::function<void()> action)
+        : QObject(window), m_window(window), m_action(std::move(action))
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+    void fire()
+    {
+        m_queued = false;
+        if (!m_window || !m_window->windowHandle() || !m_window->windowHandle()->isExposed())
+            return; // not on screen after all: the next exposure counts
+        QCoreApplication::instance()->removeEventFilter(this);
+        const auto action = std::move(m_action);
+        deleteLater();
+        action();
+    }
+
+    QPointer<QWidget> m_window;
+    std::function<void()> m_action;
+    bool m_queued = false;
+};
+
+} // namespace oq

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+// Work put off until the window's first frame: it waits for the frame, runs
+// once, in the order the start-up relies on, and never for a window gone.
+#include "app/firstframe.h"
+
+#include <QLabel>
+#include <QStringList>
+#include <QTest>
+
+#include <memory>
+
+class TestFirstFrame : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void runsOnceAfterTheFirstFrame()
+    {
+        QLabel window(QStringLiteral("A quote"));
+        int runs = 0;
+        bool exposedWhenRun = false;
+        oq::FirstFrame::then(&window, [&] {
+            ++runs;
+            exposedWhenRun = window.windowHandle() && window.windowHandle()->isExposed();
+        });
+        QCoreApplication::processEvents();
+        QCOMPARE(runs, 0);
+
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(runs, 1);
+        QVERIFY(exposedWhenRun);
+
+        // Shown again: the first frame has been and gone.
+        window.hide();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(20);
+        QCOMPARE(runs, 1);
+    }
+
+    // The start-up stamps the first frame before the work put off until
+    // then: the watcher set last runs first.
+    void theLastSetRunsFirst()
+    {
+        QLabel window(QStringLiteral("A quote"));
+        QStringList order;
+        oq::FirstFrame::then(&window, [&] { order << QStringLiteral("windows and icon"); });
+        oq::FirstFrame::then(&window, [&] { order << QStringLiteral("timing stamp"); });
+        window.show();
+        QTRY_COMPARE(order.size(), 2);
+        QCOMPARE(order, (QStringList { QStringLiteral("timing stamp"), QStringLiteral("windows and icon") }));
+    }
+
+    void neverRunsForAWindowGoneFirst()
+    {
+        int runs = 0;
+        {
+            QLabel window(QStringLiteral("A quote"));
+            oq::FirstFrame::then(&window, [&] { ++runs; });
+        }
+        QLabel other(QStringLiteral("Another"));
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        QTest::qWait(20);
+        QCOMPARE(runs, 0);
+    }
+};
+
+QTEST_MAIN(TestFirstFrame)
+#include "tst_firstframe.moc"
