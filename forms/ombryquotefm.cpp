@@ -4,6 +4,7 @@
 #include "controls/rxspeedbutton.h"
 #include "controls/rxspinbutton.h"
 #include "core/exception.h"
+#include "core/memory.h"
 #include "forms/errordisplay.h"
 #include "forms/filedrop.h"
 #include "forms/helpviewer.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "linelist.h"
 
+#include "core/memory.h"
 #include "core/textdecoding.h"
 
 #include <QFile>
@@ -48,6 +49,11 @@ void LineList::reserve(qsizetype characters, int lines)
 {
     m_text.reserve(characters);
     m_start.reserve(size_t(lines));
+    // The room is about to be filled: its pages are mapped in one go.
+    if (characters > m_text.size())
+        prefaultForWriting(m_text.data() + m_text.size(), size_t(characters - m_text.size()) * sizeof(QChar));
+    if (size_t(lines) > m_start.size())
+        prefaultForWriting(m_start.data() + m_start.size(), (size_t(lines) - m_start.size()) * sizeof(qint32));
 }
 
 void LineList::squeeze()
@@ -171,6 +177,8 @@ public:
         }
         const qsizetype before = m_buffer.size();
         m_buffer.resize(before + BlockBytes);
+        // Mapped in one go, as far as the file is expected to fill it.
+        prefaultForWriting(m_buffer.data() + before, size_t(std::clamp<qint64>(m_expected - m_read, 0, BlockBytes)));
         const qint64 got = m_file->read(m_buffer.data() + before, BlockBytes);
         if (got < 0) {
             finish(ReadError::Unreadable);
@@ -282,6 +290,7 @@ private:
         if (text.capacity() < before + slice.size())
             text.reserve(std::max(before + slice.size(), m_source.expectedSize()));
         // No line decodes to more characters than it has bytes.
+        prefaultForWriting(text.data() + before, size_t(slice.size()) * sizeof(QChar));
         text.resize(before + slice.size());
         char16_t *const out = reinterpret_cast<char16_t *>(text.data());
         qsizetype written = before;

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "titlelistmodel.h"
 
-#include <QMetaObject>
+#include "core/memory.h"
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
+#include <QMetaObject>
 
 namespace oq {
 
@@ -86,13 +84,6 @@ QVariant TitleListModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     return title(index.row()).toString();
-}
-
-void releaseFreeHeap()
-{
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
 }
 
 } // namespace oq

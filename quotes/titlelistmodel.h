@@ -61,7 +61,4 @@ private:
     quint64 m_generation = 0;
 };
 
-// Gives the heap's free pages back to the system (where the C library can).
-void releaseFreeHeap();
-
 } // namespace oq
