@@ -8,6 +8,7 @@
 #include "forms/errordisplay.h"
 #include "forms/filedrop.h"
 #include "forms/helpviewer.h"
+#include "forms/programstyle.h"
 #include "forms/quote21.h"
 #include "forms/toolbarlabels.h"
 #include "quotes/quotefilewatcher.h"
@@ -142,9 +143,7 @@ TQuoteList::TQuoteList(QWidget *parent) : QComboBox(parent), m_titles(new oq::Ti
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(1);
     setMaxVisibleItems(16);
-    // Some styles (Fusion among them) open the list over the whole screen
-    // height and ignore the row limit; it drops down below the box instead.
-    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    // It drops down below the box with its row limit (see TProgramStyle).
     setModel(m_titles);
     // Filling an empty list selects its first title; the list selects nothing
     // until the user picks a title.
@@ -181,6 +180,7 @@ TQuoteForm::TQuoteForm(QWidget *parent)
       QuoteTitles(Index.QuoteTitles), QuoteCount(Index.QuoteCount), History(Shown.History),
       HistoryTop(Shown.HistoryTop)
 {
+    TProgramStyle::install();
     theQuoteForm() = this;
     setObjectName(QStringLiteral("QuoteForm"));
     setWindowTitle(QStringLiteral("Ombry Quote"));
