@@ -73,9 +73,6 @@ private:
     std::vector<qint32> m_start;
 };
 
-// The quote titles are held the same way: one buffer, no string per title.
-using TitleList = LineList;
-
 // Receives the lines of a text while it is being split; lets the quote index
 // stop the reading at its limit without splitting or decoding the rest.
 class LineSink

@@ -19,6 +19,7 @@ bool isAsciiLetterOrDigit(char16_t c)
 } // namespace
 
 QuoteIndex::QuoteIndex()
+    : QuoteTitles(&QuoteLines)
 {
     QuoteStarts.fill(0);
 }
@@ -74,15 +75,7 @@ void QuoteIndex::finish()
 {
     QuoteStarts[size_t(QuoteCount)] = QuoteLines.size();
     QuoteLines.squeeze();
-    // Titled once the file's bytes are gone, so they never take room at once;
-    // measured first, so the titles take their room once and no more.
-    qsizetype characters = 0;
-    for (qint32 q = 0; q < QuoteCount; ++q)
-        characters += quoteTitleLength(QuoteLines.at(QuoteStarts[size_t(q)]), q) + 1;
-    QuoteTitles.reserve(characters, QuoteCount);
-    for (qint32 q = 0; q < QuoteCount; ++q)
-        appendQuoteTitle(QuoteTitles, QuoteLines.at(QuoteStarts[size_t(q)]), q);
-    QuoteTitles.squeeze();
+    QuoteTitles.build(QuoteStarts.data(), QuoteCount);
 }
 
 void QuoteIndex::loadFallback()
@@ -247,65 +240,43 @@ QStringList QuoteIndex::sortedTitles() const
 
 namespace {
 
-// Writes a title in place; returns its length when `out` is null.
-qsizetype writeTitle(char16_t *out, QStringView firstLine, qint32 index)
+// Characters are counted and dropped whole: a surrogate pair is one.
+qsizetype charLength(QStringView text, qsizetype at)
 {
-    // Characters are counted and dropped whole: a surrogate pair is one.
-    auto charLength = [firstLine](qsizetype at) -> qsizetype {
-        return at + 1 < firstLine.size() && firstLine[at].isHighSurrogate() && firstLine[at + 1].isLowSurrogate() ? 2
-                                                                                                                  : 1;
-    };
+    return at + 1 < text.size() && text[at].isHighSurrogate() && text[at + 1].isLowSurrogate() ? 2 : 1;
+}
+
+} // namespace
+
+qsizetype titleTextStart(QStringView firstLine)
+{
     qsizetype chars = 0;
-    for (qsizetype at = 0; at < firstLine.size(); at += charLength(at))
+    for (qsizetype at = 0; at < firstLine.size(); at += charLength(firstLine, at))
         ++chars;
     qsizetype skip = 0;
     while (chars > 2 && !isAsciiLetterOrDigit(firstLine[skip].unicode())) {
-        skip += charLength(skip);
+        skip += charLength(firstLine, skip);
         --chars;
     }
-    const QStringView text = firstLine.sliced(skip);
-    // Decimal digits of the index, most significant last.
-    char16_t digits[12];
-    int n = 0;
-    const bool negative = index < 0;
-    quint32 v = negative ? 0u - quint32(index) : quint32(index);
-    do {
-        digits[n++] = char16_t(u'0' + v % 10);
-        v /= 10;
-    } while (v);
-    if (negative)
-        digits[n++] = u'-';
-    if (!out)
-        return text.size() + 3 + n;
+    return skip;
+}
+
+QString quoteTitle(QStringView firstLine, qint32 index)
+{
+    const QStringView text = firstLine.sliced(titleTextStart(firstLine));
+    const QString number = QString::number(index);
+    QString title(text.size() + number.size() + 3, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(title.data());
     for (QChar ch : text) {
         const char16_t c = ch.unicode();
         *out++ = c == u'[' ? u'(' : c == u']' ? u')' : c;
     }
     *out++ = u' ';
     *out++ = u'[';
-    for (int i = n - 1; i >= 0; --i)
-        *out++ = digits[i];
+    for (QChar digit : number)
+        *out++ = digit.unicode();
     *out = u']';
-    return text.size() + 3 + n;
-}
-
-} // namespace
-
-qsizetype quoteTitleLength(QStringView firstLine, qint32 index)
-{
-    return writeTitle(nullptr, firstLine, index);
-}
-
-QString quoteTitle(QStringView firstLine, qint32 index)
-{
-    QString title(writeTitle(nullptr, firstLine, index), Qt::Uninitialized);
-    writeTitle(reinterpret_cast<char16_t *>(title.data()), firstLine, index);
     return title;
-}
-
-void appendQuoteTitle(TitleList &titles, QStringView firstLine, qint32 index)
-{
-    writeTitle(titles.appendUninitialized(writeTitle(nullptr, firstLine, index)), firstLine, index);
 }
 
 std::optional<qint32> titleToIndex(QStringView title)

@@ -3,6 +3,7 @@
 
 #include "quotes/fortunefile.h"
 #include "quotes/linelist.h"
+#include "quotes/titlelist.h"
 
 #include <QStringList>
 
@@ -107,9 +108,8 @@ private:
 // is one, never cut in half); square brackets become round ones, so the only
 // brackets of a title are those around its number.
 QString quoteTitle(QStringView firstLine, qint32 index);
-void appendQuoteTitle(TitleList &titles, QStringView firstLine, qint32 index);
-// The length of the title quoteTitle() makes, without making it.
-qsizetype quoteTitleLength(QStringView firstLine, qint32 index);
+// Where the text of a title made from `firstLine` starts in it.
+qsizetype titleTextStart(QStringView firstLine);
 // The index between a title's first "[" and first "]", if it is a number.
 std::optional<qint32> titleToIndex(QStringView title);
 

@@ -83,7 +83,7 @@ QVariant TitleListModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
-    return title(index.row()).toString();
+    return title(index.row());
 }
 
 } // namespace oq

@@ -12,8 +12,9 @@
 namespace oq {
 
 // The quote titles in list order, for the title drop-down: a model over the
-// index's one titles buffer, so that no title is held as a string of its own
-// nor twice. Many titles are sorted on a worker thread while the window goes
+// index's titles, which are read from the quote text, so that no title is
+// held as a string of its own; a row's title is made when it is shown. Many
+// titles are sorted on a worker thread while the window goes
 // on; the list stays empty until their order is known and is then filled in
 // one step, so nobody ever sees it part filled or unsorted. Whatever needs
 // the list before then calls waitForSort().
@@ -40,7 +41,7 @@ public:
     bool isSorting() const { return m_worker.joinable(); }
 
     // The title shown in `row`.
-    QStringView title(int row) const { return m_titles->at(m_order[size_t(row)]); }
+    QString title(int row) const { return m_titles->at(m_order[size_t(row)]); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -217,15 +217,89 @@ const AsciiRanks &asciiRanks(const QLocale &locale)
     return it->second;
 }
 
-template <typename At> std::vector<qint32> orderOf(qint32 count, At at, const QLocale &locale)
+// A title as the sort reads it: a text, and for a quote's title the text's
+// square brackets made round and " [n]" after it.
+struct TitleParts
 {
+    QStringView text;
+    qint32 number = -1; // none
+    int digits = 0;
+
+    qsizetype size() const { return number < 0 ? text.size() : text.size() + 3 + digits; }
+    char16_t at(qsizetype k) const
+    {
+        if (k < text.size()) {
+            const char16_t c = text[k].unicode();
+            if (number < 0)
+                return c;
+            return c == u'[' ? u'(' : c == u']' ? u')' : c;
+        }
+        k -= text.size();
+        if (k == 0)
+            return u' ';
+        if (k == 1)
+            return u'[';
+        if (k == 2 + digits)
+            return u']';
+        qint32 v = number;
+        for (qsizetype place = digits - 1 - (k - 2); place > 0; --place)
+            v /= 10;
+        return char16_t(u'0' + v % 10);
+    }
+};
+
+// Titles held as strings.
+struct StringTitles
+{
+    const QStringList &list;
+
+    qint32 count() const { return qint32(list.size()); }
+    TitleParts parts(qint32 i) const { return TitleParts { list.at(i) }; }
+    QString string(qint32 i) const { return list.at(i); }
+    static constexpr bool RoundBrackets = false;
+    // Whole titles are there to be read.
+    static constexpr bool Made = true;
+    QStringView made(qint32 i) const { return list.at(i); }
+};
+
+// A quote file's titles, read where they lie in its text, never made whole
+// unless the collator must compare them.
+struct IndexTitles
+{
+    const TitleList &titles;
+
+    qint32 count() const { return titles.size(); }
+    TitleParts parts(qint32 i) const
+    {
+        int digits = 1;
+        for (qint32 v = i; v >= 10; v /= 10)
+            ++digits;
+        return TitleParts { titles.text(i), i, digits };
+    }
+    QString string(qint32 i) const { return titles.at(i); }
+    static constexpr bool RoundBrackets = true;
+    static constexpr bool Made = false;
+    QStringView made(qint32) const { return {}; }
+};
+
+template <typename Titles> std::vector<qint32> orderOf(const Titles &titles, const QLocale &locale)
+{
+    const qint32 count = titles.count();
     const AsciiRanks &ranks = asciiRanks(locale);
     const QCollator collator = titleCollator(locale);
     // Titles the collator finds equal: by their codes, then by position.
-    auto tieLess = [&at](qint32 a, qint32 b) {
-        const QStringView x = at(a);
-        const QStringView y = at(b);
-        return x != y ? x < y : a < b;
+    auto tieLess = [&titles](qint32 a, qint32 b) {
+        const TitleParts x = titles.parts(a);
+        const TitleParts y = titles.parts(b);
+        const qsizetype nx = x.size();
+        const qsizetype ny = y.size();
+        for (qsizetype k = 0, n = std::min(nx, ny); k < n; ++k) {
+            const char16_t cx = x.at(k);
+            const char16_t cy = y.at(k);
+            if (cx != cy)
+                return cx < cy;
+        }
+        return nx != ny ? nx < ny : a < b;
     };
 
     // ASCII titles: the ranks of their first eight characters packed into
@@ -239,17 +313,37 @@ template <typename At> std::vector<qint32> orderOf(qint32 count, At at, const QL
         qint32 item;
         quint64 head() const { return (quint64(headHigh) << 32) | headLow; }
     };
+    // The ranks of a text's characters as its title has them.
+    std::array<quint8, 128> textRank = ranks.rank;
+    if constexpr (Titles::RoundBrackets) {
+        textRank[u'['] = ranks.rank[u'('];
+        textRank[u']'] = ranks.rank[u')'];
+    }
+    bool numbersRanked = true;
+    for (QChar c : QStringView(u" []0123456789"))
+        numbersRanked = numbersRanked && ranks.rank[c.unicode()];
+    auto covered = [&](const TitleParts &t) {
+        if (t.number >= 0 && !numbersRanked)
+            return false;
+        for (QChar ch : t.text) {
+            const char16_t c = ch.unicode();
+            if (c >= 128 || !textRank[c])
+                return false;
+        }
+        return true;
+    };
     std::vector<Ranked> ranked;
     std::vector<qint32> others;
     if (ranks.exact)
         ranked.reserve(size_t(count));
     for (qint32 i = 0; i < count; ++i) {
-        const QStringView title = at(i);
-        if (ranks.exact && ranks.covers(title)) {
+        const TitleParts t = titles.parts(i);
+        if (ranks.exact && covered(t)) {
             // Ranks start at 1, so the 0 filling a short title sorts first.
+            const qsizetype n = t.size();
             quint64 head = 0;
             for (qsizetype k = 0; k < 8; ++k)
-                head = (head << 8) | (k < title.size() ? ranks.rank[title[k].unicode()] : 0u);
+                head = (head << 8) | (k < n ? ranks.rank[t.at(k)] : 0u);
             ranked.push_back(Ranked { quint32(head >> 32), quint32(head), i });
         } else {
             others.push_back(i);
@@ -258,23 +352,62 @@ template <typename At> std::vector<qint32> orderOf(qint32 count, At at, const QL
     std::sort(ranked.begin(), ranked.end(), [&](const Ranked &a, const Ranked &b) {
         if (a.head() != b.head())
             return a.head() < b.head();
-        const QStringView x = at(a.item);
-        const QStringView y = at(b.item);
-        const qsizetype n = std::min(x.size(), y.size());
-        for (qsizetype k = 8; k < n; ++k) {
-            const quint8 rx = ranks.rank[x[k].unicode()];
-            const quint8 ry = ranks.rank[y[k].unicode()];
+        const TitleParts x = titles.parts(a.item);
+        const TitleParts y = titles.parts(b.item);
+        const qsizetype nx = x.size();
+        const qsizetype ny = y.size();
+        // Most titles differ within their texts: read straight from them.
+        const qsizetype plain = std::min(x.text.size(), y.text.size());
+        qsizetype k = 8;
+        for (; k < plain; ++k) {
+            const quint8 rx = textRank[x.text[k].unicode()];
+            const quint8 ry = textRank[y.text[k].unicode()];
             if (rx != ry)
                 return rx < ry;
         }
-        if (x.size() != y.size())
-            return x.size() < y.size();
+        for (const qsizetype n = std::min(nx, ny); k < n; ++k) {
+            const quint8 rx = ranks.rank[x.at(k)];
+            const quint8 ry = ranks.rank[y.at(k)];
+            if (rx != ry)
+                return rx < ry;
+        }
+        if (nx != ny)
+            return nx < ny;
         return tieLess(a.item, b.item);
     });
 
-    // Other titles, few in most files: by the collator itself.
+    // Other titles, few in most files: by the collator itself. Titles not
+    // held whole are made once into one buffer for it (a title has no line
+    // end), slot[i] the line of title i there; the ranked titles the merge
+    // compares with them are made as it goes.
+    LineList made;
+    std::vector<qint32> slot;
+    if constexpr (!Titles::Made) {
+        slot.assign(size_t(count), -1);
+        for (qint32 o : others) {
+            slot[size_t(o)] = made.size();
+            made.append(titles.string(o));
+        }
+    }
+    auto textOf = [&](qint32 i, QString &scratch) -> QStringView {
+        if constexpr (Titles::Made) {
+            return titles.made(i);
+        } else {
+            if (slot[size_t(i)] >= 0)
+                return made.at(slot[size_t(i)]);
+            // Written into a buffer the comparisons reuse.
+            const TitleParts t = titles.parts(i);
+            scratch.resize(t.size());
+            char16_t *out = reinterpret_cast<char16_t *>(scratch.data());
+            for (qsizetype k = 0, n = t.size(); k < n; ++k)
+                out[k] = t.at(k);
+            return scratch;
+        }
+    };
+    QString scratchA;
+    QString scratchB;
     auto less = [&](qint32 a, qint32 b) {
-        const int c = collator.compare(at(a), at(b));
+        const int c = collator.compare(textOf(a, scratchA), textOf(b, scratchB));
         return c != 0 ? c < 0 : tieLess(a, b);
     };
     std::sort(others.begin(), others.end(), less);
@@ -308,14 +441,12 @@ template <typename At> std::vector<qint32> orderOf(qint32 count, At at, const QL
 
 std::vector<qint32> titleOrder(const TitleList &titles, const QLocale &locale)
 {
-    return orderOf(
-        titles.size(), [&titles](qint32 i) { return titles.at(i); }, locale);
+    return orderOf(IndexTitles { titles }, locale);
 }
 
 std::vector<qint32> titleOrder(const QStringList &titles, const QLocale &locale)
 {
-    return orderOf(
-        qint32(titles.size()), [&titles](qint32 i) { return QStringView(titles.at(i)); }, locale);
+    return orderOf(StringTitles { titles }, locale);
 }
 
 bool asciiOrderIsExact(const QLocale &locale)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "quotes/linelist.h"
+#include "quotes/titlelist.h"
 
 #include <QLocale>
 #include <QStringList>

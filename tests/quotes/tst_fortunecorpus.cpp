@@ -146,7 +146,7 @@ private Q_SLOTS:
         for (qint32 q = 0; q < index.QuoteCount; ++q) {
             const QStringList &entry = entries.at(q);
             QCOMPARE(index.QuoteLines.at(index.QuoteStarts[size_t(q)]), QStringView(entry.first()));
-            QCOMPARE(index.QuoteTitles.at(q).toString(), quoteTitle(entry.first(), q));
+            QCOMPARE(index.QuoteTitles.at(q), quoteTitle(entry.first(), q));
             QStringList shown = entry;
             shown.removeAll(QString());
             QCOMPARE(index.quoteLines(q), shown);
@@ -195,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(index.QuoteCount, qint32(expected.size()));
         QCOMPARE(index.QuoteStarts[size_t(index.QuoteCount)], qint32(index.QuoteLines.size()));
         for (qint32 q = 0; q < index.QuoteCount; ++q) {
-            QCOMPARE(index.QuoteTitles.at(q).toString(), quoteTitle(expected.at(q).first(), q));
+            QCOMPARE(index.QuoteTitles.at(q), quoteTitle(expected.at(q).first(), q));
             QCOMPARE(index.quoteLines(q), expected.at(q));
         }
 

@@ -115,7 +115,7 @@ private Q_SLOTS:
         QCOMPARE(s.quotes, quotes);
         QCOMPARE(index->QuoteStarts[size_t(index->QuoteCount)], qint32(index->QuoteLines.size()));
         for (qint32 q = 0; q < index->QuoteCount; ++q)
-            QCOMPARE(index->QuoteTitles.at(q).toString(), quoteTitle(quotes.at(q).first(), q));
+            QCOMPARE(index->QuoteTitles.at(q), quoteTitle(quotes.at(q).first(), q));
         // Search finds "%" only where a quote shows it, never in a delimiter line.
         QList<qint32> showingPercent;
         for (qint32 q = 0; q < quotes.size(); ++q) {

@@ -289,7 +289,7 @@ private Q_SLOTS:
         // The separator lines of the last quote are kept; nothing after them.
         QCOMPARE(index.QuoteLines.size(), MaxQuotes * 3);
         QCOMPARE(index.QuoteStarts[MaxQuotes], index.QuoteLines.size());
-        QCOMPARE(index.QuoteTitles.at(index.QuoteCount - 1).toString(), QStringLiteral("quote 32999 [32999]"));
+        QCOMPARE(index.QuoteTitles.at(index.QuoteCount - 1), QStringLiteral("quote 32999 [32999]"));
         QVERIFY(!index.QuoteLines.buffer().contains(QLatin1String("quote 33000")));
     }
 

@@ -45,7 +45,7 @@ QStringList titlesOf(const QStringList &firstLines)
 // First lines with what trips a collator: accents, digits, punctuation,
 // mixed case, letters some languages join ("aa", "ch", "ll", "cs"), letters
 // some move ("z", "y", "I"), tabs, and text outside Latin.
-QStringList trickyTitles()
+QStringList trickyLines()
 {
     // clang-format off
     const char16_t *const firstLines[] = {
@@ -65,11 +65,16 @@ QStringList trickyTitles()
     QStringList lines;
     for (const char16_t *line : firstLines)
         lines << QString::fromUtf16(line);
-    return titlesOf(lines);
+    return lines;
+}
+
+QStringList trickyTitles()
+{
+    return titlesOf(trickyLines());
 }
 
 // The first line of every entry of the installed fortune files.
-QStringList readFortuneTitles()
+QStringList readFortuneLines()
 {
     const QString root = QStringLiteral("/usr/share/games/fortunes");
     QStringList files;
@@ -95,30 +100,39 @@ QStringList readFortuneTitles()
             }
         }
     }
-    return titlesOf(lines);
+    return lines;
 }
 
-const QStringList &fortuneTitles()
+const QStringList &fortuneLines()
 {
-    static const QStringList titles = readFortuneTitles();
-    return titles;
+    static const QStringList lines = readFortuneLines();
+    return lines;
 }
 
-TitleList titleListOf(const QStringList &titles)
+// First lines held as a quote index holds them, and their titles, which are
+// read from them.
+struct IndexedTitles
 {
-    TitleList list;
-    for (const QString &t : titles)
-        list.append(t);
-    return list;
-}
+    explicit IndexedTitles(const QStringList &firstLines)
+    {
+        std::vector<qint32> starts;
+        for (const QString &line : firstLines) {
+            starts.push_back(lines.size());
+            lines.append(line);
+        }
+        titles.build(starts.data(), qint32(starts.size()));
+    }
+    LineList lines;
+    TitleList titles { &lines };
+};
 
-// Titles enough that the model sorts them on its worker thread.
-QStringList manyTitles()
+// First lines enough that the model sorts their titles on its worker thread.
+QStringList manyLines()
 {
     QStringList lines;
     for (int i = 0; i < TitleListModel::SortInBackgroundFrom + 500; ++i)
         lines << QStringLiteral("%1 title %2").arg(QChar(u'a' + (i * 7919) % 26)).arg((i * 104729) % 10007);
-    return titlesOf(lines);
+    return lines;
 }
 
 QStringList rowsOf(const TitleListModel &model)
@@ -173,12 +187,16 @@ private Q_SLOTS:
         QFETCH(QString, corpus);
         const QLocale loc(locale);
         QCOMPARE(asciiOrderIsExact(loc), asciiExact);
-        const QStringList titles = corpus == QLatin1String("tricky") ? trickyTitles() : fortuneTitles();
-        if (titles.size() < 1000 && corpus == QLatin1String("fortunes"))
+        const QStringList lines = corpus == QLatin1String("tricky") ? trickyLines() : fortuneLines();
+        if (lines.size() < 1000 && corpus == QLatin1String("fortunes"))
             QSKIP("fortunes-min and fortunes-de are not installed");
+        const QStringList titles = titlesOf(lines);
         const QStringList expected = inOrder(titles, collatorOrder(titles, loc));
         QCOMPARE(inOrder(titles, titleOrder(titles, loc)), expected);
-        QCOMPARE(inOrder(titles, titleOrder(titleListOf(titles), loc)), expected);
+        // Titles read where they lie in the quote text sort the same.
+        const IndexedTitles indexed(lines);
+        QCOMPARE(indexed.titles.toStringList(), titles);
+        QCOMPARE(inOrder(titles, titleOrder(indexed.titles, loc)), expected);
     }
 
     void sortTitles_ordersInTheUsersLocale()
@@ -191,11 +209,10 @@ private Q_SLOTS:
 
     void model_fewTitles_filledAtOnce()
     {
-        const QStringList titles = titlesOf({ "cherry", "Apple", "banana" });
+        const IndexedTitles list({ "cherry", "Apple", "banana" });
         TitleListModel model;
         QSignalSpy filled(&model, &TitleListModel::filled);
-        const TitleList list = titleListOf(titles);
-        model.setTitles(list);
+        model.setTitles(list.titles);
         QVERIFY(!model.isSorting());
         QCOMPARE(rowsOf(model), (QStringList { "Apple [1]", "banana [2]", "cherry [0]" }));
         QCOMPARE(filled.size(), 1);
@@ -203,12 +220,12 @@ private Q_SLOTS:
 
     void model_manyTitles_filledInOneStepWhenSorted()
     {
-        const QStringList titles = manyTitles();
+        const QStringList titles = titlesOf(manyLines());
         TitleListModel model;
         QSignalSpy filled(&model, &TitleListModel::filled);
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-        const TitleList list = titleListOf(titles);
-        model.setTitles(list);
+        const IndexedTitles list(manyLines());
+        model.setTitles(list.titles);
         QVERIFY(model.isSorting());
         QCOMPARE(model.rowCount(), 0);
         QVERIFY(filled.wait(10000));
@@ -220,11 +237,11 @@ private Q_SLOTS:
 
     void model_waitForSort_fillsNow()
     {
-        const QStringList titles = manyTitles();
+        const QStringList titles = titlesOf(manyLines());
         TitleListModel model;
         QSignalSpy filled(&model, &TitleListModel::filled);
-        const TitleList list = titleListOf(titles);
-        model.setTitles(list);
+        const IndexedTitles list(manyLines());
+        model.setTitles(list.titles);
         model.waitForSort();
         QCOMPARE(model.rowCount(), int(titles.size()));
         QCOMPARE(filled.size(), 1);
@@ -238,15 +255,15 @@ private Q_SLOTS:
     {
         TitleListModel model;
         QSignalSpy filled(&model, &TitleListModel::filled);
-        const TitleList many = titleListOf(manyTitles());
-        const TitleList one = titleListOf(titlesOf({ "only" }));
-        model.setTitles(many);
-        model.setTitles(one);
+        const IndexedTitles many(manyLines());
+        const IndexedTitles one({ "only" });
+        model.setTitles(many.titles);
+        model.setTitles(one.titles);
         QTest::qWait(50);
         QCOMPARE(rowsOf(model), QStringList { "only [0]" });
         QCOMPARE(filled.size(), 1);
 
-        model.setTitles(many);
+        model.setTitles(many.titles);
         model.clear();
         QTest::qWait(50);
         QCOMPARE(model.rowCount(), 0);
@@ -255,9 +272,9 @@ private Q_SLOTS:
 
     void model_destroyedWhileSorting()
     {
-        const TitleList many = titleListOf(manyTitles());
+        const IndexedTitles many(manyLines());
         auto model = std::make_unique<TitleListModel>();
-        model->setTitles(many);
+        model->setTitles(many.titles);
         model.reset();
         QTest::qWait(20);
     }
