@@ -21,45 +21,59 @@ class FirstFrame : public QObject
 public:
     // Call before the window shows. `action` runs once, from the event loop,
     // after the window's first exposure has been painted; not at all if the
-    // window goes first. The watcher lives as a child of the window.
-    static void then(QWidget *window, std::function<void()> action)
+    // window goes first. With `latestMs`, it runs that long after the window
+    // is shown even if nothing of it is on screen by then (shown minimised,
+    // or on another workspace). The watcher lives as a child of the window.
+    static void then(QWidget *window, std::function<void()> action, int latestMs = -1)
     {
-        new FirstFrame(window, std::move(action));
+        new FirstFrame(window, std::move(action), latestMs);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Expose && !m_queued && m_window && watched == m_window->windowHandle()) {
+        if (!m_window)
+            return false;
+        if (event->type() == QEvent::Expose && !m_queued && watched == m_window->windowHandle()) {
             // Queued behind the exposure, so the frame has been painted
             // and handed to the window system by the time it runs.
             m_queued = true;
-            QTimer::singleShot(0, this, [this] { fire(); });
+            QTimer::singleShot(0, this, [this] { fire(false); });
+        } else if (event->type() == QEvent::Show && watched == m_window && m_latestMs >= 0 && !m_timing) {
+            m_timing = true;
+            QTimer::singleShot(m_latestMs, this, [this] { fire(true); });
         }
-        return QObject::eventFilter(watched, event);
+        return false;
     }
 
 private:
-    FirstFrame(QWidget *window, std::function<void()> action)
-        : QObject(window), m_window(window), m_action(std::move(action))
+    FirstFrame(QWidget *window, std::function<void()> action, int latestMs)
+        : QObject(window), m_window(window), m_action(std::move(action)), m_latestMs(latestMs)
     {
         QCoreApplication::instance()->installEventFilter(this);
     }
 
-    void fire()
+    void fire(bool late)
     {
-        m_queued = false;
-        if (!m_window || !m_window->windowHandle() || !m_window->windowHandle()->isExposed())
-            return; // not on screen after all: the next exposure counts
+        if (!m_action)
+            return;
+        if (!late) {
+            m_queued = false;
+            if (!m_window || !m_window->windowHandle() || !m_window->windowHandle()->isExposed())
+                return; // not on screen after all: the next exposure counts
+        }
         QCoreApplication::instance()->removeEventFilter(this);
         const auto action = std::move(m_action);
+        m_action = nullptr;
         deleteLater();
         action();
     }
 
     QPointer<QWidget> m_window;
     std::function<void()> m_action;
+    const int m_latestMs;
     bool m_queued = false;
+    bool m_timing = false;
 };
 
 } // namespace oq

@@ -120,8 +120,10 @@ int main(int argc, char *argv[])
     // The main window first: it reads the quote file and shows a quote. The
     // other three are created in their order once that quote is on screen,
     // together with the icon, which is looked up in the desktop's icon
-    // theme; the window shows a moment sooner for it. Each lives until the
-    // run ends.
+    // theme; the window shows a moment sooner for it. A window that opens
+    // minimised (or on another workspace) is not on screen: then all this is
+    // done a moment after it is shown. Each window lives until the run ends.
+    constexpr int LatestAfterShownMs = 300;
     auto quoteForm = std::make_unique<TQuoteForm>();
     std::unique_ptr<TAboutBox> aboutBox;
 #ifdef OQ_HAVE_DIALOGS
@@ -144,7 +146,7 @@ int main(int argc, char *argv[])
         QApplication::setWindowIcon(programIcon());
         if (probe)
             probe->release();
-    });
+    }, LatestAfterShownMs);
     if (probe) {
         // Watching last, the probe sees the first frame first; ready waits
         // for the work above and for a filled title list.

@@ -52,6 +52,42 @@ private Q_SLOTS:
         QCOMPARE(order, (QStringList { QStringLiteral("timing stamp"), QStringLiteral("windows and icon") }));
     }
 
+    // A window shown but not on screen (minimised, on another workspace):
+    // with a latest time the work is done then; without, it waits.
+    void windowNotOnScreen_data()
+    {
+        QTest::addColumn<int>("latestMs");
+        QTest::addColumn<int>("runs");
+        QTest::newRow("at the latest after 50 ms") << 50 << 1;
+        QTest::newRow("no latest time: waits for a frame") << -1 << 0;
+    }
+    void windowNotOnScreen()
+    {
+        QFETCH(int, latestMs);
+        QFETCH(int, runs);
+        QLabel window(QStringLiteral("A quote"));
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+        int ran = 0;
+        oq::FirstFrame::then(&window, [&] { ++ran; }, latestMs);
+        window.show();
+        QTest::qWait(20);
+        QCOMPARE(ran, 0);
+        QTest::qWait(200);
+        QCOMPARE(ran, runs);
+    }
+
+    void onScreenBeforeTheLatestTime_runsOnce()
+    {
+        QLabel window(QStringLiteral("A quote"));
+        int ran = 0;
+        oq::FirstFrame::then(&window, [&] { ++ran; }, 50);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(ran, 1);
+        QTest::qWait(150);
+        QCOMPARE(ran, 1);
+    }
+
     void neverRunsForAWindowGoneFirst()
     {
         int runs = 0;
