@@ -35,27 +35,6 @@ void LineList::append(QStringView line)
     m_text.append(line);
 }
 
-char16_t *LineList::appendUninitialized(qsizetype length)
-{
-    if (!m_start.empty())
-        m_text.append(QLatin1Char('\n'));
-    const qsizetype start = m_text.size();
-    m_start.push_back(qint32(start));
-    m_text.resize(start + length);
-    return reinterpret_cast<char16_t *>(m_text.data()) + start;
-}
-
-void LineList::reserve(qsizetype characters, int lines)
-{
-    m_text.reserve(characters);
-    m_start.reserve(size_t(lines));
-    // The room is about to be filled: its pages are mapped in one go.
-    if (characters > m_text.size())
-        prefaultForWriting(m_text.data() + m_text.size(), size_t(characters - m_text.size()) * sizeof(QChar));
-    if (size_t(lines) > m_start.size())
-        prefaultForWriting(m_start.data() + m_start.size(), (size_t(lines) - m_start.size()) * sizeof(qint32));
-}
-
 void LineList::squeeze()
 {
     m_text.squeeze();

@@ -33,12 +33,7 @@ public:
     // Adds a line of its own, which holds no line end; the buffer keeps a
     // line feed between lines.
     void append(QStringView line);
-    // Adds a line of `length` characters for the caller to write in place.
-    char16_t *appendUninitialized(qsizetype length);
     QStringList toStringList() const;
-    // Makes room for `lines` lines of `characters` characters in all, line
-    // feeds between them included.
-    void reserve(qsizetype characters, int lines);
     // Gives back the room reserved while the list grew.
     void squeeze();
     // Takes the given lines (ascending line numbers) out of the list; their
