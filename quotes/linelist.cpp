@@ -37,8 +37,10 @@ void LineList::append(QStringView line)
 
 void LineList::squeeze()
 {
+    // The text gives its spare room back in place. The line starts keep
+    // theirs: never written, it takes no memory, and fitting them would
+    // copy every start into new memory.
     m_text.squeeze();
-    m_start.shrink_to_fit();
 }
 
 void LineList::dropLines(const std::vector<qint32> &ascending)
@@ -150,9 +152,15 @@ public:
             return;
         }
         // Bytes already split are dropped before more are read.
+        // Moved to the front by hand: removed from the front, they would
+        // leave the room there and the buffer would be made anew, with new
+        // pages, at every block.
         if (m_consumed > 0) {
-            m_buffer.remove(0, m_consumed);
+            const qsizetype kept = m_buffer.size() - m_consumed;
+            std::memmove(m_buffer.data(), m_buffer.constData() + m_consumed, size_t(kept));
+            m_buffer.truncate(kept);
             m_consumed = 0;
+            m_view = m_buffer;
         }
         const qsizetype before = m_buffer.size();
         m_buffer.resize(before + BlockBytes);
@@ -216,6 +224,11 @@ public:
     {
         DecodedLines result;
         m_lines.clear();
+        // Room for the line starts of a text of lines of 16 bytes on
+        // average (most are longer), up to a million, taken once rather than
+        // grown by copies; the room no line uses is never written and takes
+        // no memory.
+        m_lines.m_start.reserve(size_t(std::min<qsizetype>(m_source.expectedSize() / 16, 1 << 20)) + 16);
         if (m_sink)
             m_sink->reset();
         QByteArrayView slice;

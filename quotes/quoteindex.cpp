@@ -250,6 +250,9 @@ qsizetype charLength(QStringView text, qsizetype at)
 
 qsizetype titleTextStart(QStringView firstLine)
 {
+    // Most lines start with a letter or digit: nothing to count then.
+    if (firstLine.isEmpty() || isAsciiLetterOrDigit(firstLine.front().unicode()))
+        return 0;
     qsizetype chars = 0;
     for (qsizetype at = 0; at < firstLine.size(); at += charLength(firstLine, at))
         ++chars;
