@@ -266,20 +266,8 @@ qsizetype titleTextStart(QStringView firstLine)
 
 QString quoteTitle(QStringView firstLine, qint32 index)
 {
-    const QStringView text = firstLine.sliced(titleTextStart(firstLine));
-    const QString number = QString::number(index);
-    QString title(text.size() + number.size() + 3, Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(title.data());
-    for (QChar ch : text) {
-        const char16_t c = ch.unicode();
-        *out++ = c == u'[' ? u'(' : c == u']' ? u')' : c;
-    }
-    *out++ = u' ';
-    *out++ = u'[';
-    for (QChar digit : number)
-        *out++ = digit.unicode();
-    *out = u']';
-    return title;
+    Q_ASSERT(index >= 0);
+    return TitleParts::ofQuote(firstLine.sliced(titleTextStart(firstLine)), index).toString();
 }
 
 std::optional<qint32> titleToIndex(QStringView title)

@@ -21,9 +21,7 @@ void TitleList::build(const qint32 *firstLines, qint32 count)
 
 QString TitleList::at(qint32 q) const
 {
-    // The text starts where a title's text starts: taken as a first line, it
-    // loses nothing more.
-    return quoteTitle(text(q), q);
+    return parts(q).toString();
 }
 
 QStringList TitleList::toStringList() const

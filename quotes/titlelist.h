@@ -11,6 +11,62 @@
 
 namespace oq {
 
+// A title read a character at a time: a text, and for a quote's title
+// (number 0 or more) the text's square brackets made round and " [number]"
+// after it. The one place that says what a title's characters are.
+struct TitleParts
+{
+    QStringView text;
+    qint32 number = -1; // none: the text alone
+    int digits = 0;
+
+    // Quote `number`'s title (number >= 0), whose text is `text`.
+    static TitleParts ofQuote(QStringView text, qint32 number)
+    {
+        int digits = 1;
+        for (qint32 v = number; v >= 10; v /= 10)
+            ++digits;
+        return TitleParts { text, number, digits };
+    }
+
+    qsizetype size() const { return number < 0 ? text.size() : text.size() + 3 + digits; }
+    char16_t at(qsizetype k) const
+    {
+        if (k < text.size()) {
+            const char16_t c = text[k].unicode();
+            if (number < 0)
+                return c;
+            return c == u'[' ? u'(' : c == u']' ? u')' : c;
+        }
+        k -= text.size();
+        if (k == 0)
+            return u' ';
+        if (k == 1)
+            return u'[';
+        if (k == 2 + digits)
+            return u']';
+        qint32 v = number;
+        for (qsizetype place = digits - 1 - (k - 2); place > 0; --place)
+            v /= 10;
+        return char16_t(u'0' + v % 10);
+    }
+    // Writes the whole title into `out`, reusing its room.
+    void writeTo(QString &out) const
+    {
+        const qsizetype n = size();
+        out.resize(n);
+        char16_t *chars = reinterpret_cast<char16_t *>(out.data());
+        for (qsizetype k = 0; k < n; ++k)
+            chars[k] = at(k);
+    }
+    QString toString() const
+    {
+        QString title;
+        writeTo(title);
+        return title;
+    }
+};
+
 // The quote titles, in file order, held as where each title's text lies in
 // the quote text: no title is stored. Title q is the text of quote q's first
 // line from its first ASCII letter or digit (see quoteTitle), its square
@@ -49,6 +105,8 @@ public:
         const Span &s = m_spans[size_t(q)];
         return QStringView(m_lines->buffer()).mid(s.start, s.length);
     }
+    // Title q, to be read a character at a time.
+    TitleParts parts(qint32 q) const { return TitleParts::ofQuote(text(q), q); }
     QStringList toStringList() const;
 
 private:

@@ -217,37 +217,6 @@ const AsciiRanks &asciiRanks(const QLocale &locale)
     return it->second;
 }
 
-// A title as the sort reads it: a text, and for a quote's title the text's
-// square brackets made round and " [n]" after it.
-struct TitleParts
-{
-    QStringView text;
-    qint32 number = -1; // none
-    int digits = 0;
-
-    qsizetype size() const { return number < 0 ? text.size() : text.size() + 3 + digits; }
-    char16_t at(qsizetype k) const
-    {
-        if (k < text.size()) {
-            const char16_t c = text[k].unicode();
-            if (number < 0)
-                return c;
-            return c == u'[' ? u'(' : c == u']' ? u')' : c;
-        }
-        k -= text.size();
-        if (k == 0)
-            return u' ';
-        if (k == 1)
-            return u'[';
-        if (k == 2 + digits)
-            return u']';
-        qint32 v = number;
-        for (qsizetype place = digits - 1 - (k - 2); place > 0; --place)
-            v /= 10;
-        return char16_t(u'0' + v % 10);
-    }
-};
-
 // Titles held as strings.
 struct StringTitles
 {
@@ -269,13 +238,7 @@ struct IndexTitles
     const TitleList &titles;
 
     qint32 count() const { return titles.size(); }
-    TitleParts parts(qint32 i) const
-    {
-        int digits = 1;
-        for (qint32 v = i; v >= 10; v /= 10)
-            ++digits;
-        return TitleParts { titles.text(i), i, digits };
-    }
+    TitleParts parts(qint32 i) const { return titles.parts(i); }
     QString string(qint32 i) const { return titles.at(i); }
     static constexpr bool RoundBrackets = true;
     static constexpr bool Made = false;
@@ -396,11 +359,7 @@ template <typename Titles> std::vector<qint32> orderOf(const Titles &titles, con
             if (slot[size_t(i)] >= 0)
                 return made.at(slot[size_t(i)]);
             // Written into a buffer the comparisons reuse.
-            const TitleParts t = titles.parts(i);
-            scratch.resize(t.size());
-            char16_t *out = reinterpret_cast<char16_t *>(scratch.data());
-            for (qsizetype k = 0, n = t.size(); k < n; ++k)
-                out[k] = t.at(k);
+            titles.parts(i).writeTo(scratch);
             return scratch;
         }
     };
