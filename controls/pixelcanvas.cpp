@@ -101,3 +101,10 @@ void PixelCanvas::drawImage(QPoint topLeft, const QImage &image)
     m_painter.drawImage(
         QRect(topLeft, QSize(image.width(), image.height())), image, QRect(0, 0, image.width(), image.height()));
 }
+
+void PixelCanvas::drawScaledImage(QPoint topLeft, const QImage &image)
+{
+    if (image.isNull())
+        return;
+    m_painter.drawImage(QRectF(topLeft, image.deviceIndependentSize()), image, QRectF(image.rect()));
+}

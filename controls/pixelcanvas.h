@@ -27,6 +27,9 @@ public:
     // Copies an image with its top-left corner at a logical point, each of its
     // pixels scaled to a logical pixel (no smoothing); alpha is blended.
     void drawImage(QPoint topLeft, const QImage &image);
+    // Copies an image made for a pixel ratio (its own ratio set) with its
+    // top-left corner at a logical point, at its logical size (no smoothing).
+    void drawScaledImage(QPoint topLeft, const QImage &image);
 
 private:
     QPainter m_painter;

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "controls/rxbuttonglyph.h"
 
+#include <QHash>
 #include <QPalette>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -30,6 +32,22 @@ QImage normalised(const QImage &image)
     }
     return result;
 }
+
+// Relative luminance of a colour, 0 (black) to 1 (white), as contrast
+// between screen colours is measured.
+double luminance(const QColor &c)
+{
+    const auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// Drawings on a button need this much contrast to the face to be seen.
+constexpr double GlyphContrast = 3.0;
 
 } // namespace
 
@@ -206,8 +224,28 @@ int TRxButtonGlyph::stateImage(TFlatButtonState state, const TButtonColors &colo
         made = maskedImage(source, m_maskColor);
         break;
     }
+    // Only the artwork follows a dark face; the embossed look is drawn in
+    // the palette's own colours already.
+    if (!(s == fbsDisabled && m_numGlyphs < 2))
+        made = forFace(made, colors.face);
     m_stateImages[s] = m_glyphList->add(made.convertToFormat(QImage::Format_ARGB32_Premultiplied));
     return m_stateImages[s];
+}
+
+QImage TRxButtonGlyph::stateImageAt(TFlatButtonState state, const TButtonColors &colors, qreal dpr)
+{
+    const int slot = stateImage(state, colors);
+    if (slot == -1)
+        return QImage();
+    if (!qFuzzyCompare(dpr, m_ratio)) {
+        m_ratioImages.fill(QImage());
+        m_ratio = dpr;
+    }
+    // The down look of a strip without one is the up image, as in stateImage().
+    QImage &made = m_ratioImages[state == fbsDown && m_numGlyphs < 3 ? fbsUp : state];
+    if (made.isNull())
+        made = imageForRatio(slotImage(slot), dpr);
+    return made;
 }
 
 const QImage &TRxButtonGlyph::slotImage(int slot) const
@@ -223,6 +261,7 @@ void TRxButtonGlyph::dropImages()
             m_glyphList->remove(slot);
         slot = -1;
     }
+    m_ratioImages.fill(QImage());
     if (m_glyphList) {
         if (TGlyphCache *cache = TGlyphCache::existing())
             cache->returnList(m_glyphList);
@@ -298,5 +337,114 @@ QImage TRxButtonGlyph::maskedImage(const QImage &image, QRgb maskColor)
                 line[x] = 0;
         }
     }
+    return result;
+}
+
+QImage TRxButtonGlyph::forFace(const QImage &image, const QColor &face)
+{
+    if (face.lightnessF() >= 0.5)
+        return image;
+    const double faceLum = luminance(face);
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    const int w = result.width();
+    const int h = result.height();
+    const auto pixel = [&result](int x, int y) -> QRgb & { return reinterpret_cast<QRgb *>(result.scanLine(y))[x]; };
+    // The dark pixels that meet the face: those beside a transparent pixel or
+    // the edge, and every dark pixel joined to them. Dark details inside a
+    // light area (the pips of the die, the lines of a page) stand out from
+    // that area already and stay as they are.
+    std::vector<char> dark(size_t(w) * size_t(h), 0);
+    std::vector<QPoint> todo;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = pixel(x, y);
+            if (qAlpha(p) == 0 || contrast(luminance(QColor::fromRgba(p)), faceLum) >= GlyphContrast)
+                continue;
+            dark[size_t(y) * w + x] = 1;
+            const auto open = [&](int nx, int ny) {
+                return nx < 0 || ny < 0 || nx >= w || ny >= h || qAlpha(pixel(nx, ny)) == 0;
+            };
+            if (open(x - 1, y) || open(x + 1, y) || open(x, y - 1) || open(x, y + 1))
+                todo.emplace_back(x, y);
+        }
+    }
+    QHash<QRgb, QRgb> lighter; // artwork has few colours
+    while (!todo.empty()) {
+        const QPoint at = todo.back();
+        todo.pop_back();
+        char &mark = dark[size_t(at.y()) * w + at.x()];
+        if (mark != 1)
+            continue;
+        mark = 2;
+        QRgb &p = pixel(at.x(), at.y());
+        auto found = lighter.find(p);
+        if (found == lighter.end()) {
+            // Mirror the lightness, then lighten further in small steps:
+            // black becomes white, dark red a light red.
+            float hue, sat, light, alpha;
+            QColor::fromRgba(p).getHslF(&hue, &sat, &light, &alpha);
+            light = std::max(light, 1.0f - light);
+            QColor c = QColor::fromHslF(hue, sat, light, alpha);
+            while (contrast(luminance(c), faceLum) < GlyphContrast && light < 1.0f) {
+                light = std::min(1.0f, light + 0.05f);
+                c = QColor::fromHslF(hue, sat, light, alpha);
+            }
+            found = lighter.insert(p, c.rgba());
+        }
+        p = found.value();
+        for (const QPoint d : { QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1) }) {
+            const QPoint n = at + d;
+            if (n.x() >= 0 && n.y() >= 0 && n.x() < w && n.y() < h && dark[size_t(n.y()) * w + n.x()] == 1)
+                todo.push_back(n);
+        }
+    }
+    return result;
+}
+
+QImage TRxButtonGlyph::doubledImage(const QImage &image)
+{
+    const QImage src = normalised(image);
+    const int w = src.width();
+    const int h = src.height();
+    QImage result(2 * w, 2 * h, QImage::Format_ARGB32);
+    const auto at = [&src, w, h](int x, int y) {
+        return reinterpret_cast<const QRgb *>(src.constScanLine(std::clamp(y, 0, h - 1)))[std::clamp(x, 0, w - 1)];
+    };
+    for (int y = 0; y < h; ++y) {
+        auto *top = reinterpret_cast<QRgb *>(result.scanLine(2 * y));
+        auto *bottom = reinterpret_cast<QRgb *>(result.scanLine(2 * y + 1));
+        for (int x = 0; x < w; ++x) {
+            const QRgb e = at(x, y);
+            const QRgb b = at(x, y - 1); // above
+            const QRgb d = at(x - 1, y); // left
+            const QRgb f = at(x + 1, y); // right
+            const QRgb g = at(x, y + 1); // below
+            const bool open = b != g && d != f;
+            top[2 * x] = open && d == b ? d : e;
+            top[2 * x + 1] = open && b == f ? f : e;
+            bottom[2 * x] = open && d == g ? d : e;
+            bottom[2 * x + 1] = open && g == f ? f : e;
+        }
+    }
+    return result;
+}
+
+QImage TRxButtonGlyph::imageForRatio(const QImage &image, qreal dpr)
+{
+    QImage result = image;
+    const int whole = qRound(dpr);
+    if (image.isNull() || !(dpr > 1) || (qFuzzyCompare(dpr, qreal(whole)) && whole % 2 == 1)) {
+        result.setDevicePixelRatio(1);
+        return result;
+    }
+    result = doubledImage(image);
+    if (qFuzzyCompare(dpr, qreal(whole))) {
+        result.setDevicePixelRatio(2);
+        return result;
+    }
+    const QSize target(qMax(1, qRound(image.width() * dpr)), qMax(1, qRound(image.height() * dpr)));
+    result = result.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                 .scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    result.setDevicePixelRatio(qreal(target.width()) / image.width());
     return result;
 }

@@ -104,6 +104,10 @@ public:
     const QImage &slotImage(int slot) const;
     // The slot recorded for a state, -1 if not made yet.
     int stateSlot(TFlatButtonState state) const { return m_stateImages[state]; }
+    // The image of a state as drawn at a device pixel ratio, its own ratio
+    // set (see imageForRatio()); made once per state and ratio. A null image
+    // when there is nothing to draw.
+    QImage stateImageAt(TFlatButtonState state, const TButtonColors &colors, qreal dpr);
     TGlyphList *glyphList() const { return m_glyphList; }
     // Gives every made slot back and the store back to the cache.
     void dropImages();
@@ -118,6 +122,20 @@ public:
     static QImage grayImage(const QImage &image, QRgb maskColor, QRgb faceColor);
     // The image with every pixel of the given colour made transparent.
     static QImage maskedImage(const QImage &image, QRgb maskColor);
+    // The picture as it shows on a face: unchanged on a light face; on a dark
+    // one, each pixel too dark to stand out from it (black outlines, dark red)
+    // is made lighter in its own hue until it does.
+    static QImage forFace(const QImage &image, const QColor &face);
+    // The picture at twice its size by the Scale2x rule: every pixel becomes
+    // four, and a corner takes the colour of its two neighbours where they
+    // agree, so diagonals come out smooth and nothing is blurred.
+    static QImage doubledImage(const QImage &image);
+    // A picture of logical pixels made for a device pixel ratio, with that
+    // ratio set on it: as it is at 1× and at odd whole ratios (each pixel a
+    // solid block), doubled at 2× (and blocks of the doubled one at 4×, 6×…),
+    // and the doubled one scaled smoothly to the size in between, so 1.5×
+    // shows no uneven rows or columns.
+    static QImage imageForRatio(const QImage &image, qreal dpr);
 
 private:
     QImage m_stripImage; // ARGB32, fully transparent pixels normalised to 0
@@ -125,4 +143,6 @@ private:
     QRgb m_maskColor = qRgb(255, 0, 255);
     std::array<int, 5> m_stateImages;
     TGlyphList *m_glyphList = nullptr;
+    std::array<QImage, 5> m_ratioImages; // for m_ratio; dropped with the slots
+    qreal m_ratio = 0;
 };

@@ -435,11 +435,11 @@ QImage TRxSpeedButton::composeImage(qreal dpr)
 
     const TFlatButtonState glyphState
         = (m_buttonState == fbsDisabled || !m_grayedInactive) ? m_buttonState : paintState;
-    const int slot = m_glyph.stateImage(glyphState, colors);
-    if (slot != -1) {
-        const QImage &glyph = m_glyph.slotImage(slot);
-        const QPoint at(r.left() + r.width() / 2 - glyph.width() / 2, r.top() + r.height() / 2 - glyph.height() / 2);
-        canvas.drawImage(at, glyph);
+    const QImage glyph = m_glyph.stateImageAt(glyphState, colors, dpr);
+    if (!glyph.isNull()) {
+        const QSize size = m_glyph.imageSize();
+        const QPoint at(r.left() + r.width() / 2 - size.width() / 2, r.top() + r.height() / 2 - size.height() / 2);
+        canvas.drawScaledImage(at, glyph);
     }
     return image;
 }

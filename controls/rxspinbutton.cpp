@@ -43,19 +43,27 @@ QImage arrow(const int (&rows)[6][2])
     return image;
 }
 
-// The glyph as drawn: its transparent colour replaced by the face.
-QImage faceGlyph(const QImage &glyph, QRgb transparent, const QColor &face)
+// The glyph as drawn at a pixel ratio: its transparent colour replaced by the
+// face. A one-bit glyph is a drawing in the text colour: its black pixels take
+// the button text colour, so the arrows stay dark on a light face and turn
+// light on a dark one.
+QImage faceGlyph(const QImage &glyph, QRgb transparent, const QPalette &palette, qreal dpr)
 {
+    const QRgb face = palette.color(QPalette::Active, QPalette::Button).rgb();
+    const QRgb ink = palette.color(QPalette::Active, QPalette::ButtonText).rgb();
+    const bool drawing = glyph.depth() == 1;
     QImage image = glyph.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             const QRgb p = qAlpha(line[x]) == 0 ? 0 : line[x];
             if (p == transparent)
-                line[x] = face.rgb();
+                line[x] = face;
+            else if (drawing && p == qRgb(0, 0, 0))
+                line[x] = ink;
         }
     }
-    return image;
+    return TRxButtonGlyph::imageForRatio(image, dpr);
 }
 
 QPoint eventPoint(const QMouseEvent *event)
@@ -380,12 +388,13 @@ QImage TRxSpinButton::renderFace(TSpinHalf s, qreal dpr) const
     const int gw = m_upGlyph.width();
     const int gh = m_upGlyph.height();
     const int d = s == shTop ? 2 : 1;
-    canvas.drawImage(QPoint(roundHalfEven(W / 4.0 - gw / 2.0) + d, roundHalfEven(H / 4.0 - gh / 2.0) + d),
-        faceGlyph(m_upGlyph, m_upTransparent, c.face));
+    canvas.drawScaledImage(QPoint(roundHalfEven(W / 4.0 - gw / 2.0) + d, roundHalfEven(H / 4.0 - gh / 2.0) + d),
+        faceGlyph(m_upGlyph, m_upTransparent, palette(), dpr));
     const int dw = m_downGlyph.width();
     const int dh = m_downGlyph.height();
-    canvas.drawImage(QPoint(roundHalfEven(3.0 * W / 4.0 - dw / 2.0) - 1, roundHalfEven(3.0 * H / 4.0 - dh / 2.0) - 1),
-        faceGlyph(m_downGlyph, m_downTransparent, c.face));
+    canvas.drawScaledImage(
+        QPoint(roundHalfEven(3.0 * W / 4.0 - dw / 2.0) - 1, roundHalfEven(3.0 * H / 4.0 - dh / 2.0) - 1),
+        faceGlyph(m_downGlyph, m_downTransparent, palette(), dpr));
 
     if (s == shBottom)
         canvas.line(QPoint(3, H - 2), QPoint(W - 1, 2), c.shadow);

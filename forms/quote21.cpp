@@ -177,9 +177,9 @@ void TAboutBox::createControls()
     titleFont.setBold(true);
     titleFont.setPixelSize(19);
     ProgramTitle->setFont(titleFont);
-    QPalette titlePalette = ProgramTitle->palette();
-    titlePalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    ProgramTitle->setPalette(titlePalette);
+    // Blue on a light desktop, the theme's own light blue on a dark one; it
+    // follows a change of theme while the program runs.
+    ProgramTitle->setForegroundRole(QPalette::Link);
     ProgramTitle->adjustSize();
 
     auto link = [&](const char *name, const QString &text, int y) {

@@ -37,16 +37,21 @@ constexpr int FindLeft = 256;
 constexpr int CloseLeft = 280;
 constexpr int ButtonSize = 25;
 
-// A two-image glyph strip as an icon: the left image for the normal look,
-// the right one for the disabled look.
-QIcon glyphIcon(const QImage &strip)
+// A two-image glyph strip as an icon for a button face: the left image for
+// the normal look, the right one for the disabled look, each also at twice its
+// size for scaled screens, and in lighter colours on a dark face.
+QIcon glyphIcon(const QImage &strip, const QColor &face)
 {
     QIcon icon;
     if (strip.isNull())
         return icon;
     const int w = strip.width() / 2;
-    icon.addPixmap(QPixmap::fromImage(strip.copy(0, 0, w, strip.height())), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(strip.copy(w, 0, w, strip.height())), QIcon::Disabled);
+    for (const QIcon::Mode mode : { QIcon::Normal, QIcon::Disabled }) {
+        const QImage image
+            = TRxButtonGlyph::forFace(strip.copy(mode == QIcon::Normal ? 0 : w, 0, w, strip.height()), face);
+        icon.addPixmap(QPixmap::fromImage(image), mode);
+        icon.addPixmap(QPixmap::fromImage(TRxButtonGlyph::doubledImage(image)), mode);
+    }
     return icon;
 }
 
@@ -82,7 +87,7 @@ void TSearchQuotes::createControls()
 
     SQFind = new QPushButton(Panel1);
     SQFind->setObjectName(QStringLiteral("SQFind"));
-    SQFind->setIcon(glyphIcon(toolBarGlyph(QStringLiteral("SQFind"))));
+    SQFind->setIcon(glyphIcon(toolBarGlyph(QStringLiteral("SQFind")), SQFind->palette().color(QPalette::Button)));
     SQFind->setIconSize(QSize(16, 16));
     SQFind->setAccessibleName(tr("Find"));
     SQFind->setDefault(true);

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "forms/quote21.h"
 
+#include "../controls/testpalette.h"
 #include "../controls/versionblockwriter.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QLocale>
@@ -57,6 +59,8 @@ private Q_SLOTS:
     void texts();
     void dateLine_followsTheUsersShortFormat();
     void window_hasItsFixedLook();
+    void title_isDrawnInTheLinkColour_data();
+    void title_isDrawnInTheLinkColour();
     void links_areHandedToTheShell_data();
     void links_areHandedToTheShell();
     void click_hidesOnlyOnThePanelsFreeArea_data();
@@ -170,7 +174,7 @@ void tst_Quote21::window_hasItsFixedLook()
     QCOMPARE(box.ProgramTitle->pos(), QPoint(8, 8));
     QVERIFY(box.ProgramTitle->font().bold());
     QCOMPARE(box.ProgramTitle->font().pixelSize(), 19);
-    QCOMPARE(box.ProgramTitle->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QCOMPARE(box.ProgramTitle->foregroundRole(), QPalette::Link);
     QCOMPARE(box.ProgramTitle->size(), box.ProgramTitle->sizeHint());
 
     // The version stands beside the e-mail link and never on it or off the panel.
@@ -185,6 +189,34 @@ void tst_Quote21::window_hasItsFixedLook()
         if (w != box.ProgramInfo && !box.ProgramInfo->isAncestorOf(w))
             QVERIFY2(w->focusPolicy() == Qt::NoFocus, qPrintable(w->objectName()));
     }
+}
+
+void tst_Quote21::title_isDrawnInTheLinkColour_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::addColumn<QRgb>("title");
+    QTest::newRow("light desktop: blue") << QPalette() << qRgb(0, 0, 255);
+    QTest::newRow("dark desktop: its link colour") << darkPalette() << qRgb(0x2a, 0x82, 0xda);
+}
+
+void tst_Quote21::title_isDrawnInTheLinkColour()
+{
+    QFETCH(QPalette, palette);
+    QFETCH(QRgb, title);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    TAboutBox box(m_path);
+    const QImage image = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QApplication::setPalette(before);
+    // The bold title has solid strokes of its colour; the links beneath it
+    // are in the text colour, light on a dark desktop.
+    int titlePixels = 0;
+    for (int y = 8; y < 8 + box.ProgramTitle->height(); ++y)
+        for (int x = 8; x < 8 + box.ProgramTitle->width(); ++x)
+            titlePixels += image.pixel(x, y) == title;
+    QVERIFY(titlePixels > 20);
+    QCOMPARE(box.WebSiteLink->palette().color(QPalette::WindowText), palette.color(QPalette::WindowText));
+    QVERIFY(contrastRatio(title, image.pixel(2, 2)) >= 3.0);
 }
 
 void tst_Quote21::links_areHandedToTheShell_data()
