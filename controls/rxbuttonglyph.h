@@ -123,8 +123,9 @@ public:
     // The image with every pixel of the given colour made transparent.
     static QImage maskedImage(const QImage &image, QRgb maskColor);
     // The picture as it shows on a face: unchanged on a light face; on a dark
-    // one, each pixel too dark to stand out from it (black outlines, dark red)
-    // is made lighter in its own hue until it does.
+    // one, the pixels too dark to stand out from it that meet it (black
+    // outlines, dark red, and what joins them) are made lighter in their own
+    // hue until they do. Dark details inside a light area stay.
     static QImage forFace(const QImage &image, const QColor &face);
     // The picture at twice its size by the Scale2x rule: every pixel becomes
     // four, and a corner takes the colour of its two neighbours where they
