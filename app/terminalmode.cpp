@@ -128,7 +128,7 @@ int runTerminalRequest(const TerminalRequest &request, std::FILE *out, std::FILE
     auto index = std::make_unique<QuoteIndex>();
     Output output(out);
     RandomSource random;
-    random.seedFromClock();
+    random.seedFromSystem();
 
     if (request.command == TerminalRequest::Command::Print) {
         if (const auto quote = randomIndexedQuote(file, random, *index)) {

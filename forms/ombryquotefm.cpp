@@ -447,7 +447,7 @@ void TQuoteForm::FormCreate()
         InstallDir = settings.InstallDir;
         FontSize = settings.FontSize;
         m_pendingCountdown = settings.ExitCountdown;
-        Random.seedFromClock();
+        Random.seedFromSystem();
         LoadFile();
         HistoryTop = 1;
         const QString besideProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/OMBRYQuote.hlp");

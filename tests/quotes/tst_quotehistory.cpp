@@ -51,21 +51,6 @@ private Q_SLOTS:
         QCOMPARE(h.back(), std::optional<qint32>(MaxQuotes));
     }
 
-    void seed_isMillisecondsOfTheUtcDay_data()
-    {
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<quint32>("seed");
-        QTest::newRow("midnight") << QTime(0, 0) << 0u;
-        QTest::newRow("one of each") << QTime(1, 1, 1, 1) << 3661001u;
-        QTest::newRow("last millisecond") << QTime(23, 59, 59, 999) << 86399999u;
-    }
-    void seed_isMillisecondsOfTheUtcDay()
-    {
-        QFETCH(QTime, time);
-        QFETCH(quint32, seed);
-        QCOMPARE(RandomSource::seedFor(time), seed);
-    }
-
     void draws_followTheGenerator()
     {
         RandomSource r;
