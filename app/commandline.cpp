@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #if defined(Q_OS_UNIX)
 #include <fcntl.h>
 #include <unistd.h>
@@ -106,6 +107,7 @@ QString displayNames()
 }
 
 // Qt's messages while the window system is reached; held back until it is.
+// The quote file's read-ahead thread may add to them meanwhile.
 struct HeldMessage
 {
     QtMsgType type;
@@ -113,11 +115,13 @@ struct HeldMessage
     QString text;
 };
 QtMessageHandler s_previousHandler = nullptr;
+std::mutex s_heldMutex;
 QList<HeldMessage> s_heldMessages;
 
 void holdOrEnd(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     if (type != QtFatalMsg) {
+        const std::lock_guard lock(s_heldMutex);
         s_heldMessages.append({ type, QByteArray(context.category), text });
         return;
     }
@@ -232,11 +236,15 @@ DisplayConnectionGuard::DisplayConnectionGuard()
 DisplayConnectionGuard::~DisplayConnectionGuard()
 {
     qInstallMessageHandler(s_previousHandler);
-    for (const HeldMessage &held : std::as_const(s_heldMessages)) {
-        const QMessageLogContext context(nullptr, 0, nullptr, held.category.constData());
-        qt_message_output(held.type, context, held.text);
+    QList<HeldMessage> held;
+    {
+        const std::lock_guard lock(s_heldMutex);
+        held.swap(s_heldMessages);
     }
-    s_heldMessages.clear();
+    for (const HeldMessage &message : std::as_const(held)) {
+        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+        qt_message_output(message.type, context, message.text);
+    }
 }
 
 void keepStandardStreamsOpen()

@@ -800,7 +800,7 @@ bool TQuoteForm::FormClose()
 {
     try {
         // A file named on the command line that never opened (a typo, say) is not remembered.
-        const QString &fileName = QuoteFileName == m_unreadStartupFile ? m_storedSettings.QuoteFileName : QuoteFileName;
+        const QString fileName = QuoteFileName == m_unreadStartupFile ? m_storedSettings.QuoteFileName : QuoteFileName;
         oq::writeProgramSettings(*SettingsFile, m_storedSettings, fileName, Display->pointSize());
         m_closeFailures.reset();
         return true;
