@@ -167,7 +167,7 @@ private Q_SLOTS:
         QVERIFY2(r.err.startsWith("ombryquote: " + message.toUtf8() + "\n"), r.err.constData());
     }
 
-    // Run by the shell, for its redirections and for copies started together ("$0" is the program).
+    // Run by the shell, for its redirections ("$0" is the program).
     void shell_data()
     {
         QTest::addColumn<QString>("command");
@@ -184,10 +184,6 @@ private Q_SLOTS:
         const QByteArray limit("ombryquote: only the first 33,000 quotes of \"big.txt\" are read.\n");
         QTest::newRow("count past the limit") << "\"$0\" --count big.txt" << 0 << QByteArray("33000\n") << limit;
         QTest::newRow("search past the limit") << "\"$0\" --search 'Quote 33000' big.txt" << 1 << QByteArray() << limit;
-        QTest::newRow("copies started together draw apart")
-            << "for i in 1 2 3 4 5 6 7 8; do \"$0\" --print big.txt >a & \"$0\" --print big.txt >b; wait; "
-               "! cmp -s a b || echo same; done"
-            << 0 << QByteArray() << QByteArray();
     }
     void shell()
     {

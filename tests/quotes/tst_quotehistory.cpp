@@ -51,6 +51,15 @@ private Q_SLOTS:
         QCOMPARE(h.back(), std::optional<qint32>(MaxQuotes));
     }
 
+    // Seeds taken in the same moment differ: copies started together draw apart.
+    void seeds_takenTogether_differ()
+    {
+        RandomSource a, b;
+        a.seedFromSystem();
+        b.seedFromSystem();
+        QVERIFY(a.state != b.state);
+    }
+
     void draws_followTheGenerator()
     {
         RandomSource r;
