@@ -9,7 +9,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#if defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace oq {
 
@@ -41,9 +49,10 @@ struct Options
 
     Options()
     {
-        parser.setApplicationDescription(QStringLiteral("OMBRY Quote shows quotations from a plain-text quote file.\n"
-                                                        "FILE is opened instead of the quote file of the last run "
-                                                        "and is remembered, as if chosen with Open."));
+        parser.setApplicationDescription(
+            QStringLiteral("OMBRY Quote shows quotations from a plain-text quote file.\n"
+                           "FILE is opened instead of the quote file of the last run "
+                           "and, once it has been read, is remembered, as if chosen with Open."));
         parser.addOption(help);
         parser.addOption(version);
         parser.addOption(print);
@@ -62,11 +71,65 @@ CommandLine refused(const QString &error)
     return result;
 }
 
-void print(std::FILE *stream, const QString &text)
+// Returns 0, or the error that stopped the write.
+int print(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size())
+        && std::fflush(stream) == 0)
+        return 0;
+    return errno ? errno : EIO;
+}
+
+// Standard output: a failed write is said on standard error, and the exit
+// status tells it. A reader that went away (EPIPE) wanted no more.
+int printOutput(const QString &text)
+{
+    const int error = print(stdout, text);
+    if (error == 0 || error == EPIPE)
+        return 0;
+    print(stderr,
+        QStringLiteral("%1: write error: %2\n")
+            .arg(QLatin1String(ProgramName), QString::fromLocal8Bit(std::strerror(error))));
+    return 1;
+}
+
+// What the unreachable display was called.
+QString displayNames()
+{
+    QStringList named;
+    for (const char *name : { "QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY" }) {
+        if (!qEnvironmentVariableIsEmpty(name))
+            named << QLatin1String(name) + QLatin1Char('=') + qEnvironmentVariable(name);
+    }
+    return named.join(QStringLiteral(", "));
+}
+
+// Qt's messages while the window system is reached; held back until it is.
+// The quote file's read-ahead thread may add to them meanwhile.
+struct HeldMessage
+{
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+QtMessageHandler s_previousHandler = nullptr;
+std::mutex s_heldMutex;
+QList<HeldMessage> s_heldMessages;
+
+void holdOrEnd(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtFatalMsg) {
+        const std::lock_guard lock(s_heldMutex);
+        s_heldMessages.append({ type, QByteArray(context.category), text });
+        return;
+    }
+    // No platform could be started: Qt would abort now.
+    print(stderr,
+        QStringLiteral("%1: Cannot reach the display to show the window on (%2).\n")
+            .arg(QLatin1String(ProgramName), displayNames()));
+    std::_Exit(NoDisplayExitStatus);
 }
 
 } // namespace
@@ -165,15 +228,49 @@ QString missingDisplayReason()
     return QString();
 }
 
+DisplayConnectionGuard::DisplayConnectionGuard()
+{
+    s_previousHandler = qInstallMessageHandler(holdOrEnd);
+}
+
+DisplayConnectionGuard::~DisplayConnectionGuard()
+{
+    qInstallMessageHandler(s_previousHandler);
+    QList<HeldMessage> held;
+    {
+        const std::lock_guard lock(s_heldMutex);
+        held.swap(s_heldMessages);
+    }
+    for (const HeldMessage &message : std::as_const(held)) {
+        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+        qt_message_output(message.type, context, message.text);
+    }
+}
+
+void keepStandardStreamsOpen()
+{
+#if defined(Q_OS_UNIX)
+    // Opened read-only, /dev/null takes the number of a closed stream: writes
+    // to it fail and are reported, and no file opened later takes its place.
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            const int opened = open("/dev/null", O_RDONLY | O_CLOEXEC);
+            if (opened >= 0 && opened != fd) {
+                dup2(opened, fd);
+                close(opened);
+            }
+        }
+    }
+#endif
+}
+
 int answerWithoutWindow(const CommandLine &commandLine, const QString &programFile)
 {
     switch (commandLine.action) {
     case CommandLine::Action::ShowHelp:
-        print(stdout, usageText());
-        return 0;
+        return printOutput(usageText());
     case CommandLine::Action::ShowVersion:
-        print(stdout, versionText(programFile) + QLatin1Char('\n'));
-        return 0;
+        return printOutput(versionText(programFile) + QLatin1Char('\n'));
     case CommandLine::Action::Refuse:
         print(stderr,
             QString::fromLatin1(ProgramName) + QStringLiteral(": ") + commandLine.error + QLatin1Char('\n')

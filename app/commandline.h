@@ -53,6 +53,24 @@ QString missingDisplayReason();
 // The exit status when the window cannot be opened.
 inline constexpr int NoDisplayExitStatus = 1;
 
+// Held while the application object is made. A display that is named but
+// cannot be reached (no server on it, access refused, no compositor) then
+// ends the program with one line on standard error and NoDisplayExitStatus,
+// where Qt would abort; Qt's own messages of that moment are passed on once
+// a platform has started. Costs nothing when the display answers.
+class DisplayConnectionGuard
+{
+public:
+    DisplayConnectionGuard();
+    ~DisplayConnectionGuard();
+    Q_DISABLE_COPY_MOVE(DisplayConnectionGuard)
+};
+
+// A standard stream that was closed when the program started is opened on
+// /dev/null for reading: writing to it fails as before, and no file the
+// program opens takes its number.
+void keepStandardStreamsOpen();
+
 // Prints what a command line that needs no window asks for (help, version, or
 // why it was refused with the usage) and returns the exit status.
 int answerWithoutWindow(const CommandLine &commandLine, const QString &programFile);

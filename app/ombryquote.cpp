@@ -73,6 +73,7 @@ int main(int argc, char *argv[])
 {
     // Help, the version and a mistyped option are answered before the
     // application object exists, so they need no display.
+    oq::keepStandardStreamsOpen();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -109,7 +110,9 @@ int main(int argc, char *argv[])
     // Every argument has been taken above; Qt gets the program name alone, so
     // it reads none of them as an option of its own.
     int qtArgc = 1;
+    auto reachingDisplay = std::make_unique<oq::DisplayConnectionGuard>();
     OmbryApplication app(qtArgc, argv);
+    reachingDisplay.reset();
     QApplication::setApplicationName(QStringLiteral("ombryquote"));
     QApplication::setOrganizationName(QStringLiteral("Ombry"));
     QApplication::setApplicationVersion(QStringLiteral(OQ_VERSION));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/sessionend.h"
 
+#include "forms/errordisplay.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QGuiApplication>
@@ -76,6 +78,8 @@ SessionEnd::SessionEnd(QWidget *mainWindow, QObject *parent)
 
 SessionEnd::~SessionEnd()
 {
+    if (m_ending)
+        setUnattended(false);
     if (!m_notifier)
         return;
     for (size_t i = 0; i < std::size(EndSignals); ++i)
@@ -104,6 +108,8 @@ void SessionEnd::endSession()
     if (m_ending)
         return;
     m_ending = true;
+    // Failures of the close go to standard error: no box would be answered.
+    setUnattended(true);
     // As Escape does: a pop-up menu closes, a modal dialog is cancelled and does nothing. The loop is bounded in
     // case a window refuses to go.
     for (int tries = 0; tries < 32; ++tries) {
@@ -125,8 +131,10 @@ void SessionEnd::endSession()
 
 void SessionEnd::closeMainWindow()
 {
-    if (!m_mainWindow || !m_mainWindow->close())
-        QCoreApplication::exit(0);
+    // Closed or not, the run ends; the status tells whether everything was saved.
+    const bool closed = m_mainWindow && m_mainWindow->close();
+    if (!closed || unattendedErrorCount() > 0)
+        QCoreApplication::exit(1);
 }
 
 } // namespace oq

@@ -31,8 +31,9 @@ public:
     bool isActive() const { return m_notifier != nullptr; }
 
 public Q_SLOTS:
-    // Cancels what is open and closes the main window. If the close is refused (the settings could not be written
-    // and the message has been shown), the run ends all the same: the program was told to stop.
+    // Cancels what is open and closes the main window. Failures are written to standard error, not shown. If the
+    // close is refused (the settings could not be written), the run ends all the same, since the program was told
+    // to stop; after any failure the exit status is 1.
     void endSession();
 
 Q_SIGNALS:

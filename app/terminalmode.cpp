@@ -12,7 +12,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <memory>
 
 namespace oq {
@@ -22,13 +24,13 @@ namespace {
 constexpr char ProgramName[] = "ombryquote";
 
 // Output written in pieces, so that a reader that goes away stops it early.
+// The caller flushes it at the end and checks the result.
 class Output
 {
 public:
     explicit Output(std::FILE *stream)
         : m_stream(stream)
     { }
-    ~Output() { flush(); }
     Q_DISABLE_COPY_MOVE(Output)
 
     void line(QStringView text)
@@ -54,18 +56,24 @@ public:
     {
         if (m_failed || m_buffer.isEmpty())
             return !m_failed;
+        errno = 0;
         if (std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), m_stream) != size_t(m_buffer.size())
-            || std::fflush(m_stream) != 0)
+            || std::fflush(m_stream) != 0) {
             m_failed = true;
+            m_error = errno ? errno : EIO;
+        }
         m_buffer.truncate(0); // the room stays for the next piece
         return !m_failed;
     }
     bool failed() const { return m_failed; }
+    // Why writing failed; EPIPE when the reader went away.
+    int error() const { return m_error; }
 
 private:
     std::FILE *m_stream;
     QByteArray m_buffer;
     bool m_failed = false;
+    int m_error = 0;
 };
 
 void message(std::FILE *err, const QString &text)
@@ -87,6 +95,24 @@ QString unreadableReason(const QString &file)
     if (info.size() > MaxTextFileBytes)
         return QStringLiteral("it is too large");
     return QStringLiteral("it cannot be read");
+}
+
+QString noQuotesMessage(const QString &file)
+{
+    return QStringLiteral("no quotes in \"%1\".").arg(file);
+}
+
+// Whether a quote holds a character other than white space; the first quote
+// nearly always does. A file of blank lines has nothing to print or search.
+template <typename Quotes> bool hasVisibleQuote(const Quotes &quotes, qint32 count)
+{
+    for (qint32 q = 0; q < count; ++q) {
+        for (const QString &line : quotes.quoteLines(q)) {
+            if (!line.trimmed().isEmpty())
+                return true;
+        }
+    }
+    return false;
 }
 
 // The quote file as start-up finds it: the name stored in the settings
@@ -120,15 +146,13 @@ std::optional<QStringList> randomIndexedQuote(const QString &file, RandomSource 
     return std::nullopt;
 }
 
-} // namespace
-
-int runTerminalRequest(const TerminalRequest &request, std::FILE *out, std::FILE *err)
+// Answers a request into `output`; returns the exit status.
+int answer(const TerminalRequest &request, Output &output, std::FILE *err)
 {
     const QString file = request.file.isEmpty() ? storedQuoteFile() : request.file;
     auto index = std::make_unique<QuoteIndex>();
-    Output output(out);
     RandomSource random;
-    random.seedFromClock();
+    random.seedFromSystem();
 
     if (request.command == TerminalRequest::Command::Print) {
         if (const auto quote = randomIndexedQuote(file, random, *index)) {
@@ -139,6 +163,10 @@ int runTerminalRequest(const TerminalRequest &request, std::FILE *out, std::FILE
     // The bytes alone answer most requests; the full index answers the rest.
     QuoteScan scan;
     if (scan.load(file) == QuoteScan::Result::Read) {
+        if (request.command != TerminalRequest::Command::Count && !hasVisibleQuote(scan, scan.quoteCount())) {
+            message(err, noQuotesMessage(file));
+            return TerminalFailure;
+        }
         switch (request.command) {
         case TerminalRequest::Command::Print:
             scan.appendQuoteUtf8(qint32(random.draw(quint32(scan.quoteCount()))), output.buffer());
@@ -164,9 +192,17 @@ int runTerminalRequest(const TerminalRequest &request, std::FILE *out, std::FILE
         message(err, QStringLiteral("cannot read the quote file \"%1\": %2.").arg(file, unreadableReason(file)));
         return TerminalFailure;
     }
+    if (request.command != TerminalRequest::Command::Count && !hasVisibleQuote(*index, index->QuoteCount)) {
+        message(err, noQuotesMessage(file));
+        return TerminalFailure;
+    }
+    // A count or a search past the limit would be wrong without a word.
+    static_assert(MaxQuotes == 33000, "the note names the limit");
+    if (index->truncated() && request.command != TerminalRequest::Command::Print)
+        message(err, QStringLiteral("only the first 33,000 quotes of \"%1\" are read.").arg(file));
     switch (request.command) {
     case TerminalRequest::Command::Print:
-        // As the window draws: among the quotes, and quote 0 of none.
+        // As the window draws: among the quotes.
         output.quote(index->quoteLines(qint32(random.draw(quint32(index->QuoteCount)))));
         return TerminalSuccess;
     case TerminalRequest::Command::Count:
@@ -184,6 +220,21 @@ int runTerminalRequest(const TerminalRequest &request, std::FILE *out, std::FILE
     }
     }
     return TerminalSuccess;
+}
+
+} // namespace
+
+int runTerminalRequest(const TerminalRequest &request, std::FILE *out, std::FILE *err)
+{
+    Output output(out);
+    const int status = answer(request, output, err);
+    if (output.flush())
+        return status;
+    // A reader that went away wants no more; any other failure lost output.
+    if (output.error() == EPIPE)
+        return status;
+    message(err, QStringLiteral("write error: %1").arg(QString::fromLocal8Bit(std::strerror(output.error()))));
+    return TerminalFailure;
 }
 
 int runTerminalMode(const TerminalRequest &request, char *argv0)

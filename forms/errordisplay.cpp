@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
+
+#include <cstdio>
 
 namespace oq {
 
@@ -12,7 +15,23 @@ ErrorSink &errorSink()
     static ErrorSink sink;
     return sink;
 }
+bool s_unattended = false;
+int s_unattendedErrors = 0;
+// Written while unattended: the same failure met again on the way out is said once.
+QStringList s_written;
 } // namespace
+
+void setUnattended(bool on)
+{
+    s_unattended = on;
+    s_unattendedErrors = 0;
+    s_written.clear();
+}
+
+int unattendedErrorCount()
+{
+    return s_unattendedErrors;
+}
 
 void setErrorSink(ErrorSink sink)
 {
@@ -28,8 +47,17 @@ QString errorText(const QString &message)
 
 void showError(const QString &message, QWidget *parent)
 {
+    if (s_unattended)
+        ++s_unattendedErrors;
     if (errorSink()) {
         errorSink()(errorText(message));
+        return;
+    }
+    if (s_unattended) {
+        if (!s_written.contains(message)) {
+            s_written << message;
+            std::fprintf(stderr, "ombryquote: %s\n", errorText(message).toLocal8Bit().constData());
+        }
         return;
     }
     if (!parent)

@@ -20,6 +20,13 @@ QString errorText(const QString &message);
 // message box captioned with the application title and an OK button.
 void showError(const QString &message, QWidget *parent = nullptr);
 
+// While on, errors are written to standard error instead of shown: the
+// program was told to end from outside (a signal, the session's end) and
+// nobody is there to answer a box.
+void setUnattended(bool on);
+// How many errors came while unattended.
+int unattendedErrorCount();
+
 // Tests catch shown errors here instead of in a modal box; null restores the box.
 using ErrorSink = std::function<void(const QString &text)>;
 void setErrorSink(ErrorSink sink);

@@ -443,11 +443,11 @@ void TQuoteForm::FormCreate()
         const oq::ProgramSettings &settings = m_storedSettings;
         QuoteFileName = settings.QuoteFileName;
         if (!oq::startupQuoteFile().isEmpty())
-            QuoteFileName = oq::startupQuoteFile();
+            QuoteFileName = m_unreadStartupFile = oq::startupQuoteFile();
         InstallDir = settings.InstallDir;
         FontSize = settings.FontSize;
         m_pendingCountdown = settings.ExitCountdown;
-        Random.seedFromClock();
+        Random.seedFromSystem();
         LoadFile();
         HistoryTop = 1;
         const QString besideProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/OMBRYQuote.hlp");
@@ -474,8 +474,11 @@ void TQuoteForm::LoadFile()
     m_fileWatcher->watch(QuoteFileName);
     QuoteList->titles()->clear();
     // At start-up the file has been read ahead while the windows were built.
-    if (!oq::QuotePrefetch::take(QuoteFileName, Index))
-        Index.load(QuoteFileName);
+    bool read = false;
+    if (!oq::QuotePrefetch::take(QuoteFileName, Index, &read))
+        read = Index.load(QuoteFileName);
+    if (read)
+        m_unreadStartupFile.clear();
     oq::releaseFreeHeap();
     setWindowTitle(oq::captionText(QuoteFileName));
     // The drop-down is filled in one step once the titles are sorted, on a
@@ -796,7 +799,9 @@ void TQuoteForm::showEvent(QShowEvent *event)
 bool TQuoteForm::FormClose()
 {
     try {
-        oq::writeProgramSettings(*SettingsFile, m_storedSettings, QuoteFileName, Display->pointSize());
+        // A file named on the command line that never opened (a typo, say) is not remembered.
+        const QString fileName = QuoteFileName == m_unreadStartupFile ? m_storedSettings.QuoteFileName : QuoteFileName;
+        oq::writeProgramSettings(*SettingsFile, m_storedSettings, fileName, Display->pointSize());
         m_closeFailures.reset();
         return true;
     } catch (const oq::Exception &e) {

@@ -195,6 +195,8 @@ private:
     oq::CloseFailureCounter m_closeFailures;
     // The settings as this run read or last wrote them: the close writes only what changed.
     oq::ProgramSettings m_storedSettings;
+    // The file named on the command line until it has been read; not stored at close.
+    QString m_unreadStartupFile;
     qint32 m_pendingCountdown = 0;
     bool m_firstShow = true;
     QElapsedTimer m_fitFrameUntil;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "quotehistory.h"
 
-#include <QDateTime>
+#include <QRandomGenerator>
 
 #include <algorithm>
 
@@ -26,14 +26,9 @@ std::optional<qint32> QuoteHistory::back()
     return index;
 }
 
-quint32 RandomSource::seedFor(const QTime &utcTime)
+void RandomSource::seedFromSystem()
 {
-    return quint32(((utcTime.hour() * 60 + utcTime.minute()) * 60 + utcTime.second()) * 1000 + utcTime.msec());
-}
-
-void RandomSource::seedFromClock()
-{
-    state = seedFor(QDateTime::currentDateTimeUtc().time());
+    state = QRandomGenerator::system()->generate();
 }
 
 quint32 RandomSource::draw(quint32 n)

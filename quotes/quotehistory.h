@@ -3,8 +3,6 @@
 
 #include "quotes/quoteindex.h"
 
-#include <QTime>
-
 #include <array>
 #include <optional>
 
@@ -35,9 +33,9 @@ class RandomSource
 public:
     quint32 state = 0;
 
-    // Milliseconds since midnight, UTC.
-    static quint32 seedFor(const QTime &utcTime);
-    void seedFromClock();
+    // From the system's entropy: copies started in the same moment, and runs
+    // one after another, draw independently of each other.
+    void seedFromSystem();
     // A draw among n values: 0 to n - 1, and 0 when n is 0.
     quint32 draw(quint32 n);
 };

@@ -18,6 +18,7 @@ struct ReadAhead
     QMutex mutex;
     QString fileName;
     std::unique_ptr<QuoteIndex> index;
+    bool read = false;
     std::thread worker;
 
     // A read nobody took still ends before the program does.
@@ -44,14 +45,15 @@ void start(const QString &fileName)
         return;
     r.fileName = fileName;
     r.index = std::make_unique<QuoteIndex>();
-    r.worker = std::thread([index = r.index.get(), fileName] {
-        index->load(fileName);
+    r.read = false;
+    r.worker = std::thread([index = r.index.get(), read = &r.read, fileName] {
+        *read = index->load(fileName);
         // The title sort's collation data, read once per run, is ready too.
         asciiOrderIsExact(titleLocale());
     });
 }
 
-bool take(const QString &fileName, QuoteIndex &index)
+bool take(const QString &fileName, QuoteIndex &index, bool *read)
 {
     ReadAhead &r = readAhead();
     const QMutexLocker lock(&r.mutex);
@@ -59,8 +61,11 @@ bool take(const QString &fileName, QuoteIndex &index)
         return false;
     r.worker.join();
     const bool same = r.fileName == fileName;
-    if (same)
+    if (same) {
         index = std::move(*r.index);
+        if (read)
+            *read = r.read;
+    }
     r.index.reset();
     r.fileName.clear();
     return same;

@@ -15,9 +15,10 @@ namespace QuotePrefetch {
 // Starts reading `fileName` in the background.
 void start(const QString &fileName);
 // When `fileName` is the file read ahead, waits for the read to end, moves its
-// index into `index` and returns true; otherwise returns false and leaves
-// `index` alone. Whatever was read ahead is given up either way.
-bool take(const QString &fileName, QuoteIndex &index);
+// index into `index`, sets `read` to whether the file was read (as
+// QuoteIndex::load returns it) and returns true; otherwise returns false and
+// leaves both alone. Whatever was read ahead is given up either way.
+bool take(const QString &fileName, QuoteIndex &index, bool *read = nullptr);
 
 } // namespace QuotePrefetch
 

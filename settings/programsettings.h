@@ -50,7 +50,8 @@ struct ProgramSettings
 ProgramSettings readProgramSettings(const TIniFile &settingsFile);
 
 // The quote file named on the program's command line, as an absolute path, or empty. Start-up sets it before the
-// main window is made; for this run it takes the place of "filename", as if chosen with Open, so it is stored at close.
+// main window is made; for this run it takes the place of "filename", as if chosen with Open, so it is stored at close
+// once it has been read.
 QString &startupQuoteFile();
 
 // Writes "filename", then "FontSize", at close. A failed write throws EIniFileException and nothing after it is

@@ -113,6 +113,21 @@ private Q_SLOTS:
         QVERIFY(!storage.ReadText(QStringLiteral("FormStorage"), QStringLiteral("NormPos"), QString()).isEmpty());
     }
 
+    // Nobody is there to answer a box: the failure goes to standard error and the run ends.
+    void kill_settingsUnwritable_endsWithAMessage()
+    {
+        QVERIFY(writeAll(m_root.filePath(QStringLiteral("a file")), "not a folder"));
+        QProcess program;
+        start(program, QStringLiteral(OQ_PROGRAM), {}, m_root.filePath(QStringLiteral("a file/config")));
+        QVERIFY(waitUntilReady(program));
+        QVERIFY(::kill(pid_t(program.processId()), SIGTERM) == 0);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        const QByteArray err = program.readAllStandardError();
+        QVERIFY2(err.contains("ombryquote: Unable to write to ombryquote.ini.\n"), err.constData());
+    }
+
     // The close waits for another writer's lock; a second signal does not wait with it.
     void secondSignal_endsAtOnce()
     {
@@ -165,14 +180,15 @@ private Q_SLOTS:
     }
 
 private:
-    void start(QProcess &process, const QString &program, const QStringList &arguments)
+    void start(QProcess &process, const QString &program, const QStringList &arguments, const QString &config = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.isEmpty() ? m_config : config);
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_root.path());
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (config.isEmpty())
+            process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(program, arguments);
         QVERIFY2(process.waitForStarted(10000), qPrintable(process.errorString()));
     }

@@ -128,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(ini.ReadNumber(QStringLiteral("quotefile"), QStringLiteral("FontSize"), 0), 12);
     }
 
-    // A close refused because the settings cannot be written shows the message once; the run still ends.
+    // A close refused because the settings cannot be written reports it once; the run still ends, with status 1.
     void signal_failedWrite_showsTheMessageAndEndsTheRun()
     {
         TQuoteForm form;
@@ -140,8 +140,8 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(ini));
         QEventLoop loop;
         QTimer::singleShot(0, [] { kill(getpid(), SIGTERM); });
-        QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });
-        QCOMPARE(loop.exec(), 0);
+        QTimer::singleShot(10000, &loop, [&] { loop.exit(2); });
+        QCOMPARE(loop.exec(), 1);
         // The window placement, saved first, reports the same file under its own spelling.
         QVERIFY2(
             m_errors.contains(QStringLiteral("Unable to write to ombryquote.ini.")), qPrintable(m_errors.join(u'|')));

@@ -87,6 +87,12 @@ private Q_SLOTS:
         const QByteArray cookies("%\n\n%\nThe only\n\nentry\n%\n   \n%\n");
         QVERIFY(writeFile(path("cookies"), cookies));
         QVERIFY(writeFile(path("cookies.dat"), strfileIndex(cookies)));
+        QVERIFY(writeFile(path("empty.txt"), "\n\n\n"));
+        QVERIFY(writeFile(path("blank.txt"), " \r\n\t\r\n\r\n"));
+        QByteArray big;
+        for (int q = 0; q <= 33000; ++q)
+            big += "Quote " + QByteArray::number(q) + "\n\n\n";
+        QVERIFY(writeFile(path("big.txt"), big));
         QVERIFY(QDir().mkpath(path("config/ombryquote")));
         QVERIFY(writeFile(path("config/ombryquote/ombryquote.ini"), "[quotefile]\nfilename=single.txt\n"));
     }
@@ -107,6 +113,7 @@ private Q_SLOTS:
         QTest::newRow("search, in file order") << QStringList { "--search", "love", "quotes.txt" } << 0
                                                << QByteArray("First one\nsays love\n%\nThird LOVE, in capitals\n%\n");
         QTest::newRow("search, nothing found") << QStringList { "--search", "hate", "quotes.txt" } << 1 << QByteArray();
+        QTest::newRow("count, empty file") << QStringList { "--count", "empty.txt" } << 0 << QByteArray("0\n");
         QTest::newRow("search=TEXT") << QStringList { "--search=empty", "quotes.txt" } << 0
                                      << QByteArray("Second\n  after an empty line\n%\n");
     }
@@ -139,6 +146,10 @@ private Q_SLOTS:
                                       << "cannot read the quote file \"nowhere.txt\": there is no such file.";
         QTest::newRow("folder") << QStringList { "--count", "config" } << 1
                                 << "cannot read the quote file \"config\": it is a folder.";
+        QTest::newRow("print, blank file")
+            << QStringList { "--print", "blank.txt" } << 1 << "no quotes in \"blank.txt\".";
+        QTest::newRow("search, empty file")
+            << QStringList { "--search", "x", "empty.txt" } << 1 << "no quotes in \"empty.txt\".";
         QTest::newRow("search without text") << QStringList { "--search" } << 2 << "Missing value after '--search'.";
         QTest::newRow("two commands") << QStringList { "--print", "--count" } << 2
                                       << "Give only one of --print, --search and --count.";
@@ -154,6 +165,36 @@ private Q_SLOTS:
         QCOMPARE(r.status, status);
         QCOMPARE(r.out, QByteArray());
         QVERIFY2(r.err.startsWith("ombryquote: " + message.toUtf8() + "\n"), r.err.constData());
+    }
+
+    // Run by the shell, for its redirections ("$0" is the program).
+    void shell_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray full("ombryquote: write error: No space left on device\n");
+        const QByteArray closed("ombryquote: write error: Bad file descriptor\n");
+        QTest::newRow("print, disk full") << "\"$0\" --print quotes.txt >/dev/full" << 1 << QByteArray() << full;
+        QTest::newRow("search, disk full") << "\"$0\" --search love quotes.txt >/dev/full" << 1 << QByteArray() << full;
+        QTest::newRow("count, output closed") << "\"$0\" --count quotes.txt >&-" << 1 << QByteArray() << closed;
+        QTest::newRow("help, disk full") << "\"$0\" --help >/dev/full" << 1 << QByteArray() << full;
+        QTest::newRow("version, output closed") << "\"$0\" --version >&-" << 1 << QByteArray() << closed;
+        const QByteArray limit("ombryquote: only the first 33,000 quotes of \"big.txt\" are read.\n");
+        QTest::newRow("count past the limit") << "\"$0\" --count big.txt" << 0 << QByteArray("33000\n") << limit;
+        QTest::newRow("search past the limit") << "\"$0\" --search 'Quote 33000' big.txt" << 1 << QByteArray() << limit;
+    }
+    void shell()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, status);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        const Run r = run({ "-c", command, Program }, QStringLiteral("/bin/bash"));
+        QCOMPARE(r.err, err);
+        QCOMPARE(r.out, out);
+        QCOMPARE(r.status, status);
     }
 
     // A reader that stops early (| head -1) ends the output quietly.
