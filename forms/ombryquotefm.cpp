@@ -896,9 +896,11 @@ bool TQuoteForm::routeShortcut(QWidget *target, QKeyEvent *event)
     // Besides this window, only the About box and the search window pass
     // keys on to the main menu; the help window keeps its own keys.
     const QWidget *window = target->window();
-    // F10 opens the menu bar at its first menu, as on the desktop.
+    // F10 opens the menu bar at its first menu and entry, as on the desktop.
     if (window == this && key == QKeyCombination(Qt::Key_F10) && isEnabled()) {
-        menuBar()->setActiveAction(menuBar()->actions().constFirst());
+        QAction *first = menuBar()->actions().constFirst();
+        menuBar()->setActiveAction(first);
+        first->menu()->setActiveAction(first->menu()->actions().constFirst());
         return true;
     }
     bool passesKeys = window == this || window == m_aboutBox;
