@@ -916,6 +916,15 @@ bool TQuoteForm::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
+        // One Escape closes a menu of the bar and gives the keys back, as on
+        // the desktop; the bar would keep them, with nothing to show for it.
+        if (watched->parent() == menuBar() && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            QTimer::singleShot(0, menuBar(), [bar = menuBar()] {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                if (bar->hasFocus() && !QApplication::activePopupWidget())
+                    QCoreApplication::sendEvent(bar, &escape);
+            });
+        }
         // Seen once, at the widget that has the focus (or the window when
         // nothing has it), before that widget acts on the key.
         if (watched->isWidgetType()) {

@@ -15,7 +15,7 @@ namespace {
 // has framed it, else the reference's.
 QMargins frameMargins(const QWidget *window, const QWidget *reference)
 {
-    for (const QWidget *w : {window, reference}) {
+    for (const QWidget *w : { window, reference }) {
         if (!w || !w->isVisible())
             continue;
         const QRect outer = w->frameGeometry();
