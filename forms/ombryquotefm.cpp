@@ -893,8 +893,6 @@ bool TQuoteForm::routeShortcut(QWidget *target, QKeyEvent *event)
             }
         }
     }
-    // Besides this window, only the About box and the search window pass
-    // keys on to the main menu; the help window keeps its own keys.
     const QWidget *window = target->window();
     // F10 opens the menu bar at its first menu and entry, as on the desktop.
     if (window == this && key == QKeyCombination(Qt::Key_F10) && isEnabled()) {
@@ -903,6 +901,8 @@ bool TQuoteForm::routeShortcut(QWidget *target, QKeyEvent *event)
         first->menu()->setActiveAction(first->menu()->actions().constFirst());
         return true;
     }
+    // Besides this window, only the About box and the search window pass
+    // keys on to the main menu; the help window keeps its own keys.
     bool passesKeys = window == this || window == m_aboutBox;
 #ifdef OQ_HAVE_DIALOGS
     passesKeys = passesKeys || window == m_searchQuotes;
