@@ -4,6 +4,8 @@
 #include "core/exception.h"
 #include "forms/errordisplay.h"
 #include "forms/ombryquotefm.h"
+#include "forms/quotesr.h"
+#include "forms/screenfit.h"
 #include "quotes/favourites.h"
 
 #include <QEvent>
@@ -118,8 +120,10 @@ void TAddQuoteFm::showEvent(QShowEvent *event)
     }
     // Each opening by the Add command, not a window manager's restore, which
     // would throw the user's edits away.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         FormActivate(this);
+        oq::fitWindowToScreen(this, m_mainForm);
+    }
     QDialog::showEvent(event);
 }
 
@@ -137,8 +141,11 @@ void TAddQuoteFm::AddOKClick(QObject *)
         // Asked before the write, which replaces the file on disk.
         const bool showsFavourites = oq::isSameFile(m_mainForm->QuoteFileName, path);
         oq::appendFavourite(path, AddMemo->toPlainText());
-        if (showsFavourites)
+        if (showsFavourites) {
             m_mainForm->LoadFile();
+            if (TSearchQuotes *search = m_mainForm->searchWindow())
+                search->refreshResults();
+        }
     } catch (const oq::Exception &e) {
         // OK was pressed: the dialog closes once the failure is shown.
         oq::showError(e.message(), this);

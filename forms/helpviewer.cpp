@@ -2,20 +2,19 @@
 #include "helpviewer.h"
 
 #include "forms/errordisplay.h"
+#include "forms/screenfit.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPointer>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
-
-#include <algorithm>
 
 namespace oq {
 
@@ -73,16 +72,17 @@ void helpContents(const QString &helpFile, QWidget *owner)
         browser->setObjectName(QStringLiteral("HelpBrowser"));
         browser->setOpenExternalLinks(true);
         layout->addWidget(browser);
+        // Escape closes it, as it closes the program's other windows.
+        auto *close = new QAction(w);
+        close->setShortcut(QKeySequence(Qt::Key_Escape));
+        close->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(close, &QAction::triggered, w, &QWidget::close);
+        w->addAction(close);
+        // Beside its owner, and never larger than the screen.
         w->resize(640, 560);
-        if (owner) {
-            const QRect area = owner->screen() ? owner->screen()->availableGeometry() : QRect();
-            QPoint at = owner->frameGeometry().topRight() + QPoint(8, 0);
-            if (area.isValid()) {
-                at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - w->width())));
-                at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - w->height())));
-            }
-            w->move(at);
-        }
+        if (owner)
+            w->move(owner->frameGeometry().topRight() + QPoint(8, 0));
+        fitWindowToScreen(w, owner);
         window() = w;
     } else {
         browser = window()->findChild<QTextBrowser *>();

@@ -10,6 +10,7 @@
 #include "forms/helpviewer.h"
 #include "forms/programstyle.h"
 #include "forms/quote21.h"
+#include "forms/screenfit.h"
 #include "forms/toolbarlabels.h"
 #include "quotes/quotefilewatcher.h"
 #include "quotes/quoteprefetch.h"
@@ -155,6 +156,16 @@ void TQuoteList::showPopup()
     m_titles->waitForSort();
     Q_EMIT droppedDown();
     QComboBox::showPopup();
+}
+
+void TQuoteList::keyPressEvent(QKeyEvent *event)
+{
+    // Alt with a letter is a menu's access key, never the start of a title.
+    if ((event->modifiers() & Qt::AltModifier) && !event->text().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
 }
 
 bool TQuoteList::event(QEvent *event)
@@ -353,12 +364,13 @@ void TQuoteForm::createMenus()
 
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu *file = bar->addMenu(QStringLiteral("File"));
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
     entry(file, QStringLiteral("Open1"), QStringLiteral("Open"), ctrl(Qt::Key_O), &TQuoteForm::NewFileClick);
-    entry(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), none, &TQuoteForm::QuitClick);
+    // Ctrl+Q quits as in every desktop program; Ctrl+X, the pop-up menu's key, too.
+    entry(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), ctrl(Qt::Key_Q), &TQuoteForm::QuitClick);
 
-    QMenu *edit = bar->addMenu(QStringLiteral("Edit"));
+    QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("Edit1"));
     entry(edit, QStringLiteral("Copy1"), QStringLiteral("Copy "), ctrl(Qt::Key_C), &TQuoteForm::CopyToClipboardClick);
     entry(edit, QStringLiteral("SetMarqueText1"), QStringLiteral("Set Marque Text"), ctrl(Qt::Key_M),
@@ -370,7 +382,7 @@ void TQuoteForm::createMenus()
     search->setObjectName(QStringLiteral("Search1"));
     connect(search, &QAction::triggered, this, [this, search] { FindQuoteClick(search); });
 
-    View1 = bar->addMenu(QStringLiteral("View"));
+    View1 = bar->addMenu(QStringLiteral("&View"));
     View1->setObjectName(QStringLiteral("View1"));
     entry(View1, QStringLiteral("Back1"), QStringLiteral("Back"), ctrl(Qt::Key_L), &TQuoteForm::BackClick);
     entry(View1, QStringLiteral("Previous1"), QStringLiteral("Previous"), ctrl(Qt::Key_P), &TQuoteForm::PrevQuoteClick);
@@ -382,7 +394,7 @@ void TQuoteForm::createMenus()
     entry(View1, QStringLiteral("RandomQuote1"), QStringLiteral("Random Quote"), ctrl(Qt::Key_R),
           &TQuoteForm::NewQuoteClick);
 
-    QMenu *help = bar->addMenu(QStringLiteral("Help"));
+    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     entry(help, QStringLiteral("Help2"), QStringLiteral("Help"), QKeyCombination(Qt::Key_F1), &TQuoteForm::Help2Click);
     entry(help, QStringLiteral("About1"), QStringLiteral("About"), none, &TQuoteForm::AboutClick);
@@ -427,6 +439,7 @@ void TQuoteForm::createMenus()
         {ctrl(Qt::Key_D), [this] { SpinFontSizeBottomClick(); }},
         {ctrl(Qt::Key_R), [this] { NewQuoteClick(); }},
         {QKeyCombination(Qt::Key_F1), [this] { Help2Click(); }},
+        {ctrl(Qt::Key_Q), [this] { QuitClick(); }},
     };
 }
 
@@ -518,6 +531,10 @@ void TQuoteForm::ReloadFile()
     m_keepOnLoad = CurrentIndex;
     const auto done = qScopeGuard([this] { m_keepOnLoad.reset(); });
     LoadFile();
+#ifdef OQ_HAVE_DIALOGS
+    if (m_searchQuotes)
+        m_searchQuotes->refreshResults();
+#endif
 }
 
 void TQuoteForm::NewQuoteProc()
@@ -670,6 +687,8 @@ void TQuoteForm::AboutClick(QObject *)
 {
     CancelCount();
     if (m_aboutBox) {
+        if (!m_aboutBox->isVisible())
+            oq::fitWindowToScreen(m_aboutBox, this);
         m_aboutBox->show();
         m_aboutBox->raise();
         m_aboutBox->activateWindow();
@@ -692,7 +711,11 @@ void TQuoteForm::Help2Click(QObject *)
 void TQuoteForm::CancelCount()
 {
     Timer->stop();
+    if (Countdown->isHidden())
+        return;
     Countdown->hide();
+    // The total and the window's width get back the countdown's room.
+    layoutPanel1();
 }
 
 void TQuoteForm::CountdownClick(QObject *)
@@ -739,13 +762,18 @@ void TQuoteForm::layoutPanel1()
         return;
     // The labels lie under the buttons (see createControls), so a button
     // keeps its clicks even where a label reaches under it.
-    const int countdownWidth = Countdown->text().isEmpty() ? 0 : Countdown->sizeHint().width();
+    const bool counting = !Countdown->isHidden() && !Countdown->text().isEmpty();
+    const int countdownWidth = counting ? Countdown->sizeHint().width() : 0;
     const oq::ToolBarLabels labels = oq::layOutToolBarLabels(Panel1->font(), TotalQuotes->text(), countdownWidth,
         Panel1->width(), Panel1->height(), Buttons.About->geometry().right() + 1);
     if (TotalQuotes->font() != labels.totalFont)
         TotalQuotes->setFont(labels.totalFont);
     TotalQuotes->setGeometry(labels.total);
+    TotalQuotes->setVisible(labels.totalShown);
     Countdown->setGeometry(labels.countdown);
+    // The window cannot be made so narrow that the countdown hides under the
+    // buttons; once it is cancelled, the window may narrow again.
+    Panel1->setMinimumWidth(labels.minBarWidth);
 }
 
 void TQuoteForm::resizeEvent(QResizeEvent *event)
@@ -789,6 +817,9 @@ void TQuoteForm::showEvent(QShowEvent *event)
     // first moments, never against the user's own resizing).
     m_fitFrameUntil.start();
     fitDesignedOuterSize();
+    // The focus starts in the title list, and shows there as it would after
+    // a Tab: a keyboard user sees where the keys go.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     QuoteList->setFocus();
     FormResize(this);
     startCountdown(m_pendingCountdown);
@@ -867,9 +898,16 @@ bool TQuoteForm::routeShortcut(QWidget *target, QKeyEvent *event)
             }
         }
     }
+    const QWidget *window = target->window();
+    // F10 opens the menu bar at its first menu and entry, as on the desktop.
+    if (window == this && key == QKeyCombination(Qt::Key_F10) && isEnabled()) {
+        QAction *first = menuBar()->actions().constFirst();
+        menuBar()->setActiveAction(first);
+        first->menu()->setActiveAction(first->menu()->actions().constFirst());
+        return true;
+    }
     // Besides this window, only the About box and the search window pass
     // keys on to the main menu; the help window keeps its own keys.
-    const QWidget *window = target->window();
     bool passesKeys = window == this || window == m_aboutBox;
 #ifdef OQ_HAVE_DIALOGS
     passesKeys = passesKeys || window == m_searchQuotes;
@@ -883,6 +921,15 @@ bool TQuoteForm::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
+        // One Escape closes a menu of the bar and gives the keys back, as on
+        // the desktop; the bar would keep them, with nothing to show for it.
+        if (watched->parent() == menuBar() && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            QTimer::singleShot(0, menuBar(), [bar = menuBar()] {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                if (bar->hasFocus() && !QApplication::activePopupWidget())
+                    QCoreApplication::sendEvent(bar, &escape);
+            });
+        }
         // Seen once, at the widget that has the focus (or the window when
         // nothing has it), before that widget acts on the key.
         if (watched->isWidgetType()) {

@@ -64,6 +64,7 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     oq::TitleListModel *m_titles;

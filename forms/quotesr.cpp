@@ -4,6 +4,7 @@
 #include "controls/rxspeedbutton.h"
 #include "controls/toolbarbuttons.h"
 #include "forms/ombryquotefm.h"
+#include "forms/screenfit.h"
 #include "quotes/quoteindex.h"
 #include "quotes/quotesearch.h"
 
@@ -18,6 +19,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -172,7 +174,10 @@ void TSearchQuotes::placeOnScreen()
 void TSearchQuotes::openForFind()
 {
     MatchingQuotes->clear();
+    m_shownSearch.reset();
     setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (!isVisible())
+        oq::fitWindowToScreen(this, m_mainForm);
     show();
     raise();
     activateWindow();
@@ -188,8 +193,28 @@ void TSearchQuotes::SQFindClick(QObject *)
 {
     MatchingQuotes->clear();
     // One insertion of the whole sorted list; the list box never sorts itself.
-    MatchingQuotes->addItems(oq::findQuoteTitles(m_mainForm->Index, SQSearch->text()));
+    m_shownSearch = SQSearch->text();
+    MatchingQuotes->addItems(oq::findQuoteTitles(m_mainForm->Index, *m_shownSearch));
     MatchingQuotes->setFocus(Qt::OtherFocusReason);
+}
+
+void TSearchQuotes::refreshResults()
+{
+    if (!m_shownSearch)
+        return;
+    // The search that made the list, not the text edited since; the entry
+    // that was selected stays selected if it still names the same quote,
+    // without showing it again.
+    const QListWidgetItem *selected = MatchingQuotes->currentItem();
+    const QString selectedTitle = selected && selected->isSelected() ? selected->text() : QString();
+    const QSignalBlocker quiet(MatchingQuotes);
+    MatchingQuotes->clear();
+    MatchingQuotes->addItems(oq::findQuoteTitles(m_mainForm->Index, *m_shownSearch));
+    if (selectedTitle.isEmpty())
+        return;
+    const QList<QListWidgetItem *> same = MatchingQuotes->findItems(selectedTitle, Qt::MatchExactly);
+    if (!same.isEmpty())
+        MatchingQuotes->setCurrentItem(same.constFirst());
 }
 
 void TSearchQuotes::MatchingQuotesClick(QObject *)

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -31,6 +33,10 @@ public:
     // The Find command: shows the window in front with the focus in the
     // search box and an empty result list; the search text stays.
     void openForFind();
+    // Searches again, for the text that made the list, after the main window
+    // read its file again: the titles and numbers of the old list may now
+    // name other quotes.
+    void refreshResults();
 
 public Q_SLOTS:
     void SQFindClick(QObject *Sender = nullptr);
@@ -53,4 +59,7 @@ private:
     bool m_selectionChangedByPress = false;
     // The Find command selects the search text once the box has the focus.
     bool m_selectOnFocus = false;
+    // The text the list of matches was found for; none while the list is
+    // emptied by the Find command.
+    std::optional<QString> m_shownSearch;
 };

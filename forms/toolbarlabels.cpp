@@ -21,7 +21,8 @@ ToolBarLabels layOutToolBarLabels(const QFont &desktopFont, const QString &total
     int barHeight, int controlsEnd)
 {
     ToolBarLabels labels;
-    labels.totalFont = fittingFont(desktopFont, totalText, barWidth - controlsEnd - countdownWidth, MinTotalPixelSize);
+    const int room = barWidth - controlsEnd - countdownWidth;
+    labels.totalFont = fittingFont(desktopFont, totalText, room, MinTotalPixelSize);
     // Measured as a label measures its text.
     const int width = QFontMetrics(labels.totalFont).size(0, totalText).width();
     labels.total = QRect(barWidth - width, 0, width, barHeight);
@@ -30,9 +31,13 @@ ToolBarLabels layOutToolBarLabels(const QFont &desktopFont, const QString &total
     while (leading < totalText.size() && totalText.at(leading) == QLatin1Char(' '))
         ++leading;
     const int blanks = QFontMetrics(labels.totalFont).horizontalAdvance(totalText.left(leading));
-    const int docked = labels.total.x() - countdownWidth;
-    const int x = std::max(docked, std::min(controlsEnd, docked + blanks));
+    // The letters start right of the controls and of the countdown, which may
+    // cover the leading blanks.
+    labels.totalShown = width - blanks <= room;
+    const int docked = labels.totalShown ? labels.total.x() - countdownWidth : barWidth - countdownWidth;
+    const int x = labels.totalShown ? std::max(docked, std::min(controlsEnd, docked + blanks)) : docked;
     labels.countdown = QRect(x, 0, countdownWidth, barHeight);
+    labels.minBarWidth = countdownWidth > 0 ? controlsEnd + countdownWidth : 0;
     return labels;
 }
 

@@ -12,7 +12,12 @@ struct ToolBarLabels
 {
     QFont totalFont;
     QRect total;
+    // False when even the smallest font leaves no room for the total's text.
+    bool totalShown = true;
     QRect countdown;
+    // The narrowest bar that still holds the countdown whole right of the
+    // controls; 0 when no countdown shows.
+    int minBarWidth = 0;
 };
 
 // The smallest pixel size the total shrinks to.
@@ -26,9 +31,12 @@ QFont fittingFont(const QFont &base, const QString &text, int width, int minPixe
 // The total docks at the tool bar's right edge and the countdown to its
 // left, both the bar's full height and as wide as their text. When the room
 // right of the last control (which ends before `controlsEnd`) is too narrow
-// for both, the total takes a smaller font, down to MinTotalPixelSize; and
+// for both, the total takes a smaller font, down to MinTotalPixelSize, and
 // the countdown may move right over the total's leading blanks, never over
-// its letters, so that its number does not start under a control.
+// its letters. A total that still does not fit is hidden, so that no scrap
+// of it shows between the controls; the countdown then docks at the right
+// edge. A countdown (width 0: none) always stands whole right of the
+// controls: the bar must be at least minBarWidth wide.
 ToolBarLabels layOutToolBarLabels(const QFont &desktopFont, const QString &totalText, int countdownWidth, int barWidth,
     int barHeight, int controlsEnd);
 

@@ -9,6 +9,7 @@
 #include "forms/helpviewer.h"
 #include "forms/quote21.h"
 #include "forms/quotesr.h"
+#include "forms/screenfit.h"
 #include "mainformfixture.h"
 #include "settings/inifile.h"
 
@@ -192,7 +193,9 @@ void tst_MainWindow::toolBar_everyButtonTakesItsClicks_data()
         QTest::addRow("width %d, countdown 3600", width) << width << 3600 << 0;
     }
     QTest::newRow("large desktop font, countdown 28") << 469 << 28 << 12;
-    QTest::newRow("narrow window, countdown 28") << 380 << 28 << 0;
+    for (const int width : { 440, 360, 300 })
+        QTest::addRow("width %d, countdown 28", width) << width << 28 << 0;
+    QTest::newRow("width 440, no countdown") << 440 << 0 << 0;
 }
 
 void tst_MainWindow::toolBar_everyButtonTakesItsClicks()
@@ -212,8 +215,12 @@ void tst_MainWindow::toolBar_everyButtonTakesItsClicks()
     QCOMPARE(form.QuoteCount, 33000);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QFont designedTotalFont = form.TotalQuotes->font();
     form.resize(clientWidth, form.height());
     form.startCountdown(countdown);
+    const int aboutEnd = form.Buttons.About->geometry().right() + 1;
+    clientWidth = std::max(clientWidth, countdown > 0 ? aboutEnd + form.Countdown->sizeHint().width() : 0);
+    QTRY_COMPARE(form.width(), clientWidth);
     QTRY_COMPARE(form.Panel1->width(), clientWidth);
     if (countdown > 0)
         QVERIFY(form.Countdown->isVisible());
@@ -233,27 +240,31 @@ void tst_MainWindow::toolBar_everyButtonTakesItsClicks()
         QVERIFY(!control->toolTip().isEmpty());
     }
     // The labels keep to the right edge, the countdown left of the total,
-    // and show all of their text.
+    // and show all of their text; a total with no room is hidden, not cut.
     QCOMPARE(form.TotalQuotes->geometry().right(), clientWidth - 1);
     QCOMPARE(form.TotalQuotes->height(), form.Panel1->height());
     QVERIFY(form.TotalQuotes->width() >= form.TotalQuotes->sizeHint().width());
+    const int blanks = QFontMetrics(form.TotalQuotes->font()).horizontalAdvance(QStringLiteral("   "));
+    QVERIFY(!form.TotalQuotes->isVisible() || form.TotalQuotes->x() + blanks >= aboutEnd);
+    QVERIFY(form.TotalQuotes->isVisible() || clientWidth < 469 || countdown >= 100);
     if (countdown > 0) {
         // Left of the total, over its leading blanks at most.
-        const int blanks = QFontMetrics(form.TotalQuotes->font()).horizontalAdvance(QStringLiteral("   "));
         QVERIFY(form.Countdown->geometry().right() + 1 >= form.TotalQuotes->x());
-        QVERIFY(form.Countdown->geometry().right() + 1 <= form.TotalQuotes->x() + blanks);
+        QVERIFY(!form.TotalQuotes->isVisible()
+            || form.Countdown->geometry().right() + 1 <= form.TotalQuotes->x() + blanks);
         QCOMPARE(form.Countdown->height(), form.Panel1->height());
         QVERIFY(form.Countdown->width() >= form.Countdown->sizeHint().width());
-        // At the designed size a number of two digits stands whole right of
-        // the buttons, and a click on it cancels the countdown.
-        if (clientWidth >= 469 && countdown < 100) {
-            QVERIFY(form.Countdown->x() > form.Buttons.About->geometry().right());
-            const QPoint centre = form.Countdown->geometry().center();
-            QCOMPARE(form.Panel1->childAt(centre), form.Countdown);
-            QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, form.Panel1->mapTo(&form, centre));
-            QVERIFY(!form.Timer->isActive());
-        }
+        // At every width the number stands whole right of the buttons, and a
+        // click on it cancels the countdown.
+        QVERIFY(form.Countdown->x() >= aboutEnd);
+        const QPoint centre = form.Countdown->geometry().center();
+        QCOMPARE(form.Panel1->childAt(centre), form.Countdown);
+        QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, form.Panel1->mapTo(&form, centre));
+        QVERIFY(!form.Timer->isActive());
     }
+    // Back at the designed width, the total has its first font again.
+    form.resize(477, form.height());
+    QTRY_COMPARE(form.TotalQuotes->font(), designedTotalFont);
 }
 
 void tst_MainWindow::titleList_dropsDownBelowTheBoxWithSixteenRows()
@@ -425,6 +436,11 @@ void tst_MainWindow::helpWindow_keepsItsOwnCopyAndSelectAll()
     QTest::keyClick(browser, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(browser->textCursor().selectionStart(), 0);
     QCOMPARE(browser->textCursor().selectionEnd(), browser->document()->characterCount() - 1);
+    QTest::keyClick(browser, Qt::Key_Escape);
+    QTRY_VERIFY(!oq::helpWindow());
+    // Never taller than the screen: beside the main window on 1920 x 1080 at twice the scale.
+    QCOMPARE(oq::fitRectInto(QRect(947, 235, 640, 590), QRect(0, 0, 960, 540)), QRect(320, 0, 640, 540));
+    QCOMPARE(oq::fitRectInto(QRect(50, 50, 300, 240), QRect(0, 0, 320, 200), QSize(300, 240)), QRect(20, 0, 300, 240));
 }
 
 void tst_MainWindow::openDialog_refusesANameTheSettingsCannotKeep_data()

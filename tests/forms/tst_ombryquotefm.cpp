@@ -241,15 +241,46 @@ private Q_SLOTS:
         QStringList captions;
         for (QAction *a : bar)
             captions << a->text();
-        QCOMPARE(captions, (QStringList{"File", "Edit", "&Search", "View", "Help"}));
+        QCOMPARE(captions, (QStringList{"&File", "&Edit", "&Search", "&View", "&Help"}));
         auto action = [&form](const char *name) { return form.findChild<QAction *>(QLatin1String(name)); };
         QCOMPARE(action("Copy1")->text(), QStringLiteral("Copy "));
         QCOMPARE(action("Copy1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
         QCOMPARE(action("Exit1")->text(), QStringLiteral("E&xit"));
+        QCOMPARE(action("Exit1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
         QCOMPARE(action("Help2")->shortcut(), QKeySequence(QStringLiteral("F1")));
         QCOMPARE(action("NewRandomQuote1")->text(), QStringLiteral("New &Random Quote"));
         QCOMPARE(action("Exit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
         QCOMPARE(form.PopupMenu->actions().size(), 8);
+    }
+
+    void titleListKeys_openMenusOrQuit_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("result"); // the menu that opens, "closed", or nothing
+        QTest::newRow("Alt+E, a title's first letter") << QKeySequence("Alt+E") << "Edit1";
+        QTest::newRow("Alt+D, no menu's key") << QKeySequence("Alt+D") << "";
+        QTest::newRow("F10") << QKeySequence("F10") << "File1";
+        QTest::newRow("Alt+H, Escape") << QKeySequence("Alt+H, Esc") << "";
+        QTest::newRow("Ctrl+Q") << QKeySequence("Ctrl+Q") << "closed";
+    }
+    void titleListKeys_openMenusOrQuit()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, result);
+        TQuoteForm form;
+        showAndFocus(form, form.QuoteList);
+        const QString shown = form.paneText();
+        for (int k = 0; k < keys.count(); ++k) { // to an open menu, else the title list
+            QWidget *popup = QApplication::activePopupWidget();
+            QTest::keyClick(popup ? popup : form.QuoteList, keys[k].key(), keys[k].keyboardModifiers());
+        }
+        QCOMPARE(form.isVisible(), result != QLatin1String("closed"));
+        if (form.isVisible()) {
+            QMenu *menu = result.isEmpty() ? nullptr : form.findChild<QMenu *>(result);
+            QTRY_COMPARE(QApplication::activePopupWidget(), menu);
+            QTRY_COMPARE(form.focusWidget(), menu ? form.focusWidget() : form.QuoteList);
+            QCOMPARE(form.paneText(), shown);
+        }
     }
 
     void resizeRule_listIsOuterWidthLessEleven()

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void arrowKeys_showEachMatch_andPushHistory();
     void mouseClick_showsMatch_evenWhenAlreadySelected();
     void staleTitle_ofAnotherFile_showsThatIndexOfTheOpenFile();
+    void reloadedFile_searchesAgain();
     void closeAndFind_keepsText_emptiesList_data();
     void closeAndFind_keepsText_emptiesList();
     void tabOrder_listSearchBoxFindButton();
@@ -246,6 +248,18 @@ void tst_QuoteSR::staleTitle_ofAnotherFile_showsThatIndexOfTheOpenFile()
     m_search->MatchingQuotes->setCurrentRow(2); // "... [0]" names a quote that exists
     QCOMPARE(m_form->HistoryTop, top + 2);
     QCOMPARE(m_form->paneText(), QStringLiteral("Only one\n"));
+}
+
+void tst_QuoteSR::reloadedFile_searchesAgain()
+{
+    const auto restore = qScopeGuard([this] { writeFile(m_quoteFile, quoteFileBytes(Quotes)); });
+    openAndSearch(QStringLiteral("apple"));
+    // A quote added at the top moves every number; the text typed since the search does not count.
+    QVERIFY(writeFile(m_quoteFile, quoteFileBytes(QList<QStringList> { { QStringLiteral("Durian") } } + Quotes)));
+    m_search->SQSearch->setText(QStringLiteral("banana"));
+    m_form->ReloadFile();
+    m_search->MatchingQuotes->setCurrentRow(0);
+    QCOMPARE(m_form->paneText(), paneTextOf(Quotes.at(2)));
 }
 
 void tst_QuoteSR::closeAndFind_keepsText_emptiesList_data()
