@@ -21,6 +21,7 @@
 #endif
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QSize>
 #include <QStringList>
@@ -75,7 +76,7 @@ int main(int argc, char *argv[])
     // application object exists, so they need no display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << QFile::decodeName(argv[i]);
     const oq::CommandLine commandLine = oq::parseCommandLine(arguments);
     // The terminal mode prints and ends without touching the window system.
     if (commandLine.action == oq::CommandLine::Action::Terminal)
