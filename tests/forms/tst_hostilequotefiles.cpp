@@ -214,6 +214,7 @@ private Q_SLOTS:
             QCOMPARE(m_form->paneText(), QStringLiteral("First quote\n"));
         } else if (kind == QLatin1String("long line")) {
             QCOMPARE(m_form->paneText().size(), oq::MaxPaneLineChars + 2); // cut, "…" and the line end
+            QCOMPARE(m_form->QuoteTitles.at(0).size(), oq::MaxTitleTextChars + 4); // cut, then " [0]"
         } else if (kind == QLatin1String("latin-1 name")) {
             ::unlink(latin1Name().constData()); // out of reach of the temporary folder's clean-up
             QVERIFY(m_errors.size() == 1 && m_errors.first().contains(QLatin1String("cannot be represented")));
