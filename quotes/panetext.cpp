@@ -9,7 +9,10 @@ QStringList paneLines(const QStringList &quoteLines)
 {
     QStringList out;
     out.reserve(quoteLines.size());
-    for (const QString &line : quoteLines) {
+    for (QStringView line : quoteLines) {
+        // A byte-order mark is no character: carried into Copy or the favourites, it would stand inside a line.
+        if (line.startsWith(QChar(0xFEFF)))
+            line = line.sliced(1);
         if (line.size() <= MaxPaneLineChars) {
             out.append(withoutControlCodes(line));
             continue;
@@ -18,7 +21,7 @@ QStringList paneLines(const QStringList &quoteLines)
         qsizetype cut = MaxPaneLineChars;
         if (line[cut - 1].isHighSurrogate())
             --cut;
-        out.append(withoutControlCodes(QStringView(line).first(cut)) + QChar(CutMark));
+        out.append(withoutControlCodes(line.first(cut)) + QChar(CutMark));
     }
     return out;
 }

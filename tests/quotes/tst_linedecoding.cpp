@@ -141,6 +141,7 @@ private Q_SLOTS:
         QTest::newRow("accent struck over a letter") << "Ren'\be, n\b~o" << QStringLiteral(u"René, ño");
         QTest::newRow("colour escapes and a bell") << "\x1B[1;31mred\x1B[0m \adone\x1B(B" << "red done";
         QTest::newRow("backspace at the start, tab kept") << "\b\ta\x7F" << "\ta";
+        QTest::newRow("byte-order mark left out") << QStringLiteral(u"\uFEFFa\uFEFF") << QStringLiteral(u"a\uFEFF");
         QTest::newRow("surrogate pair overstruck") << QStringLiteral(u"\U0001F600\bx") << "x";
         QTest::newRow("huge line cut") << QString(MaxPaneLineChars + 1, u'w')
                                        << QString(MaxPaneLineChars, u'w') + QChar(CutMark);
