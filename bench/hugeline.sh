@@ -47,7 +47,10 @@ awk 'BEGIN { s = "lorem ipsum dolor sit amet "; for (n = 0; n < 20 * 1024 * 1024
 if [ -n "$display_number" ]; then
     Xvfb ":$display_number" -nolisten tcp -screen 0 1280x1024x24 >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    sleep 1 && echo "$display_number" >"$work/display"
+    for _ in $(seq 100); do
+        [ -S "/tmp/.X11-unix/X$display_number" ] && echo "$display_number" >"$work/display" && break
+        sleep 0.05
+    done
 else
     Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 >"$work/xvfb.log" 2>&1 3>"$work/display" &
     xvfb_pid=$!
