@@ -21,6 +21,7 @@
 #endif
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QSize>
 #include <QStringList>
@@ -76,7 +77,7 @@ int main(int argc, char *argv[])
     oq::keepStandardStreamsOpen();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << QFile::decodeName(argv[i]);
     const oq::CommandLine commandLine = oq::parseCommandLine(arguments);
     // The terminal mode prints and ends without touching the window system.
     if (commandLine.action == oq::CommandLine::Action::Terminal)

@@ -48,8 +48,9 @@ public:
     }
     void quote(const QStringList &lines)
     {
+        // A byte-order mark is no character to print.
         for (const QString &l : lines)
-            line(l);
+            line(l.startsWith(QChar(0xFEFF)) ? QStringView(l).sliced(1) : QStringView(l));
     }
     // False once the reader has gone away (or writing failed otherwise).
     bool flush()
@@ -86,8 +87,11 @@ void message(std::FILE *err, const QString &text)
 QString unreadableReason(const QString &file)
 {
     const QFileInfo info(file);
-    if (!info.exists())
-        return QStringLiteral("there is no such file");
+    if (!info.exists()) {
+        return isUnrepresentableFileName(file)
+            ? QStringLiteral("its name holds bytes that are not valid UTF-8, so it cannot be represented")
+            : QStringLiteral("there is no such file");
+    }
     if (info.isDir())
         return QStringLiteral("it is a folder");
     if (!info.isFile())

@@ -274,4 +274,55 @@ QString decodeText(QByteArrayView bytes)
     return text;
 }
 
+Utf16ToUtf8::Utf16ToUtf8(QStringConverter::Encoding encoding)
+    : m_decoder(encoding, QStringConverter::Flag::ConvertInitialBom)
+{ }
+
+std::optional<Utf16ToUtf8> Utf16ToUtf8::forText(QByteArrayView start)
+{
+    if (start.size() < 2)
+        return std::nullopt;
+    const auto first = static_cast<unsigned char>(start[0]);
+    const auto second = static_cast<unsigned char>(start[1]);
+    if (first == 0xFF && second == 0xFE)
+        return Utf16ToUtf8(QStringConverter::Utf16LE);
+    if (first == 0xFE && second == 0xFF)
+        return Utf16ToUtf8(QStringConverter::Utf16BE);
+    return std::nullopt;
+}
+
+QByteArray Utf16ToUtf8::convert(QByteArrayView block)
+{
+    QString text = m_pending + m_decoder.decode(block);
+    m_pending.clear();
+    if (!text.isEmpty() && text.back().isHighSurrogate()) {
+        m_pending = text.back();
+        text.chop(1);
+    }
+    // The decoder passes unpaired surrogates through; UTF-8 cannot hold them.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text.toUtf8();
+}
+
+QByteArray Utf16ToUtf8::finish()
+{
+    if (m_pending.isEmpty())
+        return QByteArray();
+    m_pending.clear();
+    return QString(QChar::ReplacementCharacter).toUtf8();
+}
+
+std::optional<QByteArray> utf8FromMarkedUtf16(QByteArrayView bytes)
+{
+    auto converter = Utf16ToUtf8::forText(bytes);
+    if (!converter)
+        return std::nullopt;
+    return converter->convert(bytes) + converter->finish();
+}
+
 } // namespace oq

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringDecoder>
+
+#include <optional>
 
 namespace oq {
 
@@ -57,6 +61,11 @@ inline char16_t fromWindows1252(unsigned char byte)
 // A byte-order mark (EF BB BF) at the start of a line is the character
 // U+FEFF whatever the rest of the line is; the rest is judged on its own.
 //
+// UTF-16 (what Notepad saves as "Unicode") is known by its byte-order mark,
+// FF FE or FE FF, at the very start of a file; it is read as the same text
+// saved in UTF-8 with a mark: the mark is the character U+FEFF, and a NUL
+// character ends the text. Any other file is bytes, as above.
+//
 // Files of lines (quote files, the favourites) are read through
 // readTextFile and splitText in quotes/linelist.h, which stop at a NUL byte
 // and decode with decodeNextLine; decodeText suits a text held in memory,
@@ -91,5 +100,26 @@ qsizetype findLineEnd(QByteArrayView bytes, qsizetype from = 0);
 // kept as they are, so the text has exactly as many lines as the bytes.
 // Every byte is decoded, NUL included: readers that stop at a NUL cut first.
 QString decodeText(QByteArrayView bytes);
+
+// Turns UTF-16 that starts with a byte-order mark into UTF-8, a block at a
+// time: a character cut between two blocks comes out whole with the second.
+// Its mark becomes EF BB BF; an unpaired surrogate becomes U+FFFD.
+class Utf16ToUtf8
+{
+public:
+    // Nothing when the text does not start with a UTF-16 byte-order mark.
+    static std::optional<Utf16ToUtf8> forText(QByteArrayView start);
+    QByteArray convert(QByteArrayView block);
+    // What the last block left unfinished, after the text's last block.
+    QByteArray finish();
+
+private:
+    explicit Utf16ToUtf8(QStringConverter::Encoding encoding);
+    QStringDecoder m_decoder;
+    QString m_pending; // a high surrogate that may pair with the next block
+};
+
+// The text in UTF-8 when it is UTF-16 with a byte-order mark; else nothing.
+std::optional<QByteArray> utf8FromMarkedUtf16(QByteArrayView bytes);
 
 } // namespace oq

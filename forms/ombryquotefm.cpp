@@ -12,6 +12,7 @@
 #include "forms/quote21.h"
 #include "forms/screenfit.h"
 #include "forms/toolbarlabels.h"
+#include "quotes/panetext.h"
 #include "quotes/quotefilewatcher.h"
 #include "quotes/quoteprefetch.h"
 #include "settings/inifile.h"
@@ -483,7 +484,7 @@ QString TQuoteForm::paneText() const
 
 void TQuoteForm::LoadFile()
 {
-    BusyCursor busy;
+    std::optional<BusyCursor> busy(std::in_place);
     m_fileWatcher->watch(QuoteFileName);
     QuoteList->titles()->clear();
     // At start-up the file has been read ahead while the windows were built.
@@ -507,6 +508,11 @@ void TQuoteForm::LoadFile()
         NewQuoteProc();
     } else {
         RandomQuote();
+    }
+    // The fallback line tells nothing of why; such a name would pass for a missing file.
+    if (Index.readError() == oq::ReadError::UnrepresentableName) {
+        busy.reset();
+        oq::showError(oq::unrepresentableFileNameMessage(QuoteFileName), this);
     }
 }
 
@@ -546,7 +552,7 @@ void TQuoteForm::NewQuoteProc()
     CurrentQuote->setText(number);
     Display->clear();
     Display->setPointSize(FontSize);
-    m_shownLines = Index.quoteLines(CurrentIndex);
+    m_shownLines = oq::paneLines(Index.quoteLines(CurrentIndex));
     Display->setPlainText(m_shownLines.join(QLatin1Char('\n')));
     Display->moveCursor(QTextCursor::Start);
     Shown.push(CurrentIndex);

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Any bytes as text: decoding each line on its own never changes the lines.
+// UTF-16 with its mark is read as UTF-8; the window's view of a line holds no control codes.
+#include "core/controlcodes.h"
 #include "core/textdecoding.h"
 #include "quotes/linelist.h"
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -42,14 +45,19 @@ qsizetype lineEndBytes(QByteArrayView text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArrayView raw(reinterpret_cast<const char *>(data), qsizetype(size));
+    // UTF-16 with its mark reads as the same text in UTF-8, which is always valid.
+    const std::optional<QByteArray> converted = utf8FromMarkedUtf16(raw);
+    if (converted && !isUtf8(*converted))
+        std::abort();
+    const QByteArrayView bytes = converted ? QByteArrayView(*converted) : raw;
     // A NUL ends the text.
-    const void *nul = std::memchr(data, 0, size);
-    const QByteArrayView text = nul ? bytes.first(static_cast<const uint8_t *>(nul) - data) : bytes;
+    const void *nul = std::memchr(bytes.data(), 0, size_t(bytes.size()));
+    const QByteArrayView text = nul ? bytes.first(static_cast<const char *>(nul) - bytes.data()) : bytes;
     const std::vector<QByteArrayView> expected = byteLines(text);
 
     LineList lines;
-    splitText(bytes, lines);
+    splitText(raw, lines);
     if (lines.size() != qsizetype(expected.size()))
         std::abort();
 
@@ -62,6 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QByteArrayView line = expected[i];
         const QString one = decodeLine(line);
         if (lines.at(int(i)) != one)
+            std::abort();
+        // What the window shows of it holds no control character but tab.
+        const QString shown = withoutControlCodes(one);
+        if (std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.unicode() < 0x20 && c != u'\t'; }))
             std::abort();
         // Qt's own decoder is the reference for what is valid UTF-8.
         QStringDecoder utf8(

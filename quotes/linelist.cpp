@@ -14,6 +14,7 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -120,6 +121,11 @@ public:
         , m_complete(true)
         , m_expected(bytes.size())
     {
+        if (auto utf8 = utf8FromMarkedUtf16(bytes)) {
+            m_buffer = std::move(*utf8);
+            m_view = m_buffer;
+            m_expected = m_buffer.size();
+        }
         cutAtNul(0);
     }
     explicit ByteSource(QFile *file)
@@ -172,7 +178,16 @@ public:
             return;
         }
         m_buffer.resize(before + qsizetype(got));
+        if (m_read == 0)
+            m_utf16 = Utf16ToUtf8::forText(QByteArrayView(m_buffer).sliced(before));
         m_read += got;
+        if (m_utf16) {
+            // Read as the same text in UTF-8.
+            const QByteArray utf8
+                = got > 0 ? m_utf16->convert(QByteArrayView(m_buffer).sliced(before)) : m_utf16->finish();
+            m_buffer.truncate(before);
+            m_buffer += utf8;
+        }
         m_view = m_buffer;
         if (got == 0)
             m_complete = true;
@@ -207,6 +222,7 @@ private:
     qint64 m_read = 0;
     qsizetype m_consumed = 0;
     ReadError m_error = ReadError::None;
+    std::optional<Utf16ToUtf8> m_utf16;
 };
 
 // Splits and decodes; friend of LineList so it can fill the buffer in place.
@@ -338,12 +354,64 @@ void setReadTextFileHook(ReadTextFileHook hook)
     readHook = hook;
 }
 
+namespace {
+
+// Whether the folder holds an entry whose name is not valid in the file-name
+// encoding and reads as `name`. Qt's own listing leaves such entries out.
+bool holdsUndecodableName(const QString &folder, const QString &name)
+{
+    bool found = false;
+#ifdef Q_OS_UNIX
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return false;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        const QString decoded = QFile::decodeName(raw);
+        if (decoded == name && QFile::encodeName(decoded) != raw) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(name);
+#endif
+    return found;
+}
+
+} // namespace
+
+bool isUnrepresentableFileName(const QString &path)
+{
+    if (!path.contains(QChar::ReplacementCharacter))
+        return false;
+    // The first part of the path that is not there decides.
+    const QStringList parts = QFileInfo(path).absoluteFilePath().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString folder = QStringLiteral("/");
+    for (const QString &part : parts) {
+        const QFileInfo next(folder + part);
+        if (!next.exists() && !next.isSymLink())
+            return part.contains(QChar::ReplacementCharacter) && holdsUndecodableName(folder, part);
+        folder = next.filePath() + QLatin1Char('/');
+    }
+    return false;
+}
+
+QString unrepresentableFileNameMessage(const QString &path)
+{
+    return QStringLiteral("Cannot open \"%1\": its name holds bytes that are not valid UTF-8, the encoding of file "
+                          "names here, so it cannot be represented. Rename the file and open it again.")
+        .arg(path);
+}
+
 ReadError readTextFile(const QString &path, LineList &lines, LineSink *sink)
 {
     lines.clear();
     const QFileInfo info(path);
     if (!info.exists())
-        return ReadError::Missing;
+        return isUnrepresentableFileName(path) ? ReadError::UnrepresentableName : ReadError::Missing;
     // Directories, devices and pipes are not text files (a pipe could block).
     if (!info.isFile())
         return ReadError::NotAFile;

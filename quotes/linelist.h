@@ -88,17 +88,27 @@ struct DecodedLines
 
 // Splits bytes into lines and decodes each line on its own (see
 // core/textdecoding.h: valid UTF-8 as UTF-8, any other line as Windows-1252,
-// a byte-order mark as the character U+FEFF). A NUL byte ends the text.
+// a byte-order mark as the character U+FEFF; a text that starts with a UTF-16
+// byte-order mark as UTF-16). A NUL byte or character ends the text.
 // CR LF, a lone LF and a lone CR each end a line; LF followed by CR is two
 // line ends; a terminator at the very end adds no empty line. Replaces the
 // contents of `lines`.
 DecodedLines splitText(QByteArrayView bytes, LineList &lines, LineSink *sink = nullptr);
 
-enum class ReadError { None, Missing, NotAFile, Unreadable, TooLarge };
+// UnrepresentableName: the file is there, but its name holds bytes that are
+// not valid in the encoding of file names (UTF-8), so the name read as text
+// (with U+FFFD in their place) no longer reaches it.
+enum class ReadError { None, Missing, NotAFile, Unreadable, TooLarge, UnrepresentableName };
 
 // Reads a whole text file and splits it as splitText does. Returns the reason
 // when the file cannot be read; `lines` is then empty.
 ReadError readTextFile(const QString &path, LineList &lines, LineSink *sink = nullptr);
+
+// Whether `path` names no file only because a name in it was not valid in the
+// file-name encoding: its folder lists an entry of that name as decoded.
+bool isUnrepresentableFileName(const QString &path);
+// Says so, naming the file, for a message box.
+QString unrepresentableFileNameMessage(const QString &path);
 
 // For tests: called while a text file is read, once it has passed the check that it is a file of a readable size
 // (Checked) and once it is open (Opened), so a test can change the file in between.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "quoteindex.h"
 
+#include "core/textdecoding.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -32,10 +34,12 @@ void QuoteIndex::reset()
     LastLineBlank = false;
     m_atQuoteStart = true;
     m_truncated = false;
-    m_sawDelimiterLine = false;
-    m_sawSeparator = false;
+    m_delimiterLines = 0;
+    m_separatorRuns = 0;
+    m_emptyRun = 0;
     m_entryStart = 0;
     m_entryHasText = false;
+    m_lastTextLine = 0;
     m_dropped.clear();
 }
 
@@ -49,15 +53,17 @@ bool QuoteIndex::line(int index, QStringView text)
         if (LastLineBlank) {
             LastLineBlank = false;
             m_atQuoteStart = true;
-            m_sawSeparator = true;
         } else {
             LastLineBlank = true;
         }
+        if (++m_emptyRun == 2)
+            ++m_separatorRuns;
         return true;
     }
     LastLineBlank = false;
+    m_emptyRun = 0;
     if (text.size() == 1 && text.front() == QLatin1Char(FortuneDelimiter))
-        m_sawDelimiterLine = true;
+        ++m_delimiterLines;
     if (m_atQuoteStart) {
         if (QuoteCount == MaxQuotes) {
             // The table is full: the rest of the file is not kept.
@@ -81,7 +87,9 @@ void QuoteIndex::finish()
 void QuoteIndex::loadFallback()
 {
     m_format = QuoteFileFormat::Quotes;
+    const ReadError error = m_readError;
     reset();
+    m_readError = error;
     QuoteLines.clear();
     QuoteLines.append(FallbackLine);
     line(0, FallbackLine);
@@ -90,15 +98,19 @@ void QuoteIndex::loadFallback()
 
 bool QuoteIndex::load(const QString &fileName)
 {
+    m_readError = ReadError::None;
     if (const auto strfile = findStrfileIndex(fileName)) {
         if (!loadFortuneFile(fileName, *strfile)) {
+            if (m_readError == ReadError::None)
+                m_readError = ReadError::Unreadable;
             loadFallback();
             return false;
         }
         return true;
     }
     m_format = QuoteFileFormat::Quotes;
-    if (readTextFile(fileName, QuoteLines, this) != ReadError::None) {
+    m_readError = readTextFile(fileName, QuoteLines, this);
+    if (m_readError != ReadError::None) {
         loadFallback();
         return false;
     }
@@ -108,6 +120,7 @@ bool QuoteIndex::load(const QString &fileName)
 
 void QuoteIndex::loadBytes(QByteArrayView bytes)
 {
+    m_readError = ReadError::None;
     m_format = QuoteFileFormat::Quotes;
     splitText(bytes, QuoteLines, this);
     finishDetected();
@@ -115,6 +128,7 @@ void QuoteIndex::loadBytes(QByteArrayView bytes)
 
 void QuoteIndex::loadFortuneBytes(QByteArrayView bytes, char delimiter)
 {
+    m_readError = ReadError::None;
     startFortune(delimiter);
     splitText(bytes, QuoteLines, this);
     finishFortune();
@@ -132,7 +146,8 @@ bool QuoteIndex::loadFortuneFile(const QString &fileName, const StrfileIndex &in
 {
     startFortune(index.header.delimiter);
     if (!index.header.rotated()) {
-        if (readTextFile(fileName, QuoteLines, this) != ReadError::None)
+        m_readError = readTextFile(fileName, QuoteLines, this);
+        if (m_readError != ReadError::None)
             return false;
         finishFortune();
         return true;
@@ -145,6 +160,9 @@ bool QuoteIndex::loadFortuneFile(const QString &fileName, const StrfileIndex &in
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
+    // UTF-16 becomes UTF-8 first: ROT13 turns ASCII letters, which are bytes of their own only in UTF-8.
+    if (auto utf8 = utf8FromMarkedUtf16(bytes))
+        bytes = std::move(*utf8);
     rot13(bytes);
     splitText(bytes, QuoteLines, this);
     finishFortune();
@@ -152,46 +170,43 @@ bool QuoteIndex::loadFortuneFile(const QString &fileName, const StrfileIndex &in
 }
 
 // A line that holds the delimiter alone ends an entry; the first line of an
-// entry with visible text starts its quote.
+// entry with visible text starts its quote, and its last one ends it.
 bool QuoteIndex::fortuneLine(int index, QStringView text)
 {
     if (text.size() == 1 && text.front().unicode() == m_delimiter) {
-        if (m_entryHasText)
-            m_dropped.push_back(index);
-        else
-            dropEntryLines(index + 1);
+        dropLines(m_entryHasText ? m_lastTextLine + 1 : m_entryStart, index + 1);
         m_entryStart = index + 1;
         m_entryHasText = false;
         return true;
     }
-    if (m_entryHasText)
-        return true;
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); }))
         return true;
+    if (m_entryHasText) {
+        m_lastTextLine = index;
+        return true;
+    }
     if (QuoteCount == MaxQuotes) {
         // The table is full: the rest of the file is not kept.
         m_truncated = true;
         return false;
     }
-    dropEntryLines(index);
+    dropLines(m_entryStart, index);
     QuoteStarts[size_t(QuoteCount)] = index - qint32(m_dropped.size());
     ++QuoteCount;
     m_entryHasText = true;
+    m_lastTextLine = index;
     return true;
 }
 
-// Drops the lines of the current entry before `end`: all of them once they
-// have turned out blank.
-void QuoteIndex::dropEntryLines(int end)
+void QuoteIndex::dropLines(int from, int end)
 {
-    for (qint32 l = m_entryStart; l < end; ++l)
+    for (qint32 l = from; l < end; ++l)
         m_dropped.push_back(l);
 }
 
 void QuoteIndex::finishFortune()
 {
-    if (!m_entryHasText)
-        dropEntryLines(QuoteLines.size());
+    dropLines(m_entryHasText ? m_lastTextLine + 1 : m_entryStart, QuoteLines.size());
     QuoteLines.dropLines(m_dropped);
     m_dropped.clear();
     m_dropped.shrink_to_fit();
@@ -200,12 +215,13 @@ void QuoteIndex::finishFortune()
 
 void QuoteIndex::finishDetected()
 {
-    if (!m_sawDelimiterLine || m_sawSeparator) {
+    if (m_delimiterLines <= m_separatorRuns) {
         finish();
         return;
     }
-    // Every line is in memory: reading stops early only at the quote limit,
-    // which takes separators.
+    // Every line read is in memory. Reading stops early only at the quote
+    // limit; the lines up to there are what the file gives then.
+    const bool stoppedEarly = m_truncated;
     reset();
     startFortune(FortuneDelimiter);
     for (int i = 0; i < QuoteLines.size(); ++i) {
@@ -214,6 +230,7 @@ void QuoteIndex::finishDetected()
             break;
         }
     }
+    m_truncated = m_truncated || stoppedEarly;
     finishFortune();
 }
 
@@ -224,8 +241,9 @@ QStringList QuoteIndex::quoteLines(qint32 index) const
         return out;
     const qint32 first = QuoteStarts[size_t(index)];
     const qint32 last = std::min(QuoteStarts[size_t(index) + 1], qint32(QuoteLines.size()));
+    const bool showEmpty = m_format == QuoteFileFormat::Fortune;
     for (qint32 l = first; l < last; ++l) {
-        if (!QuoteLines.lineIsEmpty(l))
+        if (showEmpty || !QuoteLines.lineIsEmpty(l))
             out.append(QuoteLines.at(l).toString());
     }
     return out;

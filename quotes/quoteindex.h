@@ -28,19 +28,19 @@ inline const QString FallbackLine = QStringLiteral("Please Select New Quote File
 //
 // Fortune: entries separated by lines that hold the delimiter alone. Each
 // entry with visible text (a character other than white space) is one quote,
-// from its first line with visible text to the end of the entry, its inner
-// empty lines kept; the delimiter lines and the blank lines before an
-// entry's text are not kept, and blank entries give no quote.
+// from its first line with visible text to its last; the empty lines between
+// them are kept and shown (they part the stanzas of a poem or a picture), the
+// delimiter lines and the blank lines before and after an entry's text are
+// not kept, and blank entries give no quote.
 //
 // A file is a fortune file when a valid strfile index NAME.dat lies beside
-// it; its delimiter and its rotated flag hold. Without an index, a file is a
-// fortune file with the delimiter "%" when at least one of its lines is "%"
-// alone and no two empty lines follow each other anywhere in it. Two empty
-// lines are the separator of the program's own format, and the favourites
-// dialog writes them after every quote; so a file that holds them even once
-// reads exactly as the program's own format, whatever "%" lines it holds.
-// (Fortune files that keep two empty lines inside an entry, such as ASCII
-// art, need their index to be read as fortune files.)
+// it; its delimiter and its rotated flag hold. Without an index, the
+// separator that dominates decides: a file whose lines holding "%" alone
+// outnumber its runs of two or more empty lines is a fortune file with the
+// delimiter "%". The favourites dialog writes two empty lines after every
+// quote, so a file of the program's own format holds about one run per quote
+// and reads as before with a stray "%" line; fortune files that keep two
+// empty lines inside some entries (ASCII art) hold many more "%" lines.
 enum class QuoteFileFormat { Quotes, Fortune };
 
 // The quote index of the open file: every line, where each quote starts, and
@@ -70,7 +70,10 @@ public:
 
     // Whether the last load stopped at the quote limit.
     bool truncated() const { return m_truncated; }
-    // The lines a display of quote `index` shows: its non-empty lines.
+    // How the file of the last load failed to read; None when it was read.
+    ReadError readError() const { return m_readError; }
+    // The lines a display of quote `index` shows: its non-empty lines; in a
+    // fortune file, all its lines.
     QStringList quoteLines(qint32 index) const;
     // The titles sorted for the drop-down: case ignored, locale aware.
     QStringList sortedTitles() const;
@@ -83,7 +86,7 @@ private:
     bool loadFortuneFile(const QString &fileName, const StrfileIndex &index);
     void startFortune(char delimiter);
     bool fortuneLine(int index, QStringView text);
-    void dropEntryLines(int end);
+    void dropLines(int from, int end);
     void finishFortune();
     // Reads the lines of a file without an index as the format rule says.
     void finishDetected();
@@ -91,14 +94,19 @@ private:
     QuoteFileFormat m_format = QuoteFileFormat::Quotes;
     bool m_atQuoteStart = true;
     bool m_truncated = false;
-    // What a file without an index has shown so far.
-    bool m_sawDelimiterLine = false;
-    bool m_sawSeparator = false;
+    ReadError m_readError = ReadError::None;
+    // What a file without an index has shown so far: its lines holding "%"
+    // alone, its runs of two or more empty lines, and the current run.
+    qint64 m_delimiterLines = 0;
+    qint64 m_separatorRuns = 0;
+    qint32 m_emptyRun = 0;
     // Fortune files: the delimiter, where the current entry began, whether it
-    // has visible text yet, and the lines that are not kept.
+    // has visible text yet, its last line with visible text, and the lines
+    // that are not kept.
     char16_t m_delimiter = u'%';
     qint32 m_entryStart = 0;
     bool m_entryHasText = false;
+    qint32 m_lastTextLine = 0;
     std::vector<qint32> m_dropped;
 };
 

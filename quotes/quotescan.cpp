@@ -59,6 +59,9 @@ QuoteScan::Result QuoteScan::load(const QString &fileName)
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Result::Unreadable;
+    // UTF-16 becomes UTF-8 first: ROT13 turns ASCII letters, which are bytes of their own only in UTF-8.
+    if (auto utf8 = utf8FromMarkedUtf16(bytes))
+        bytes = std::move(*utf8);
     const auto strfile = findStrfileIndex(fileName);
     if (strfile && strfile->header.rotated())
         rot13(bytes);
@@ -70,6 +73,8 @@ QuoteScan::Result QuoteScan::scanBytes(QByteArray bytes, const std::optional<Str
     m_start.clear();
     m_length.clear();
     m_quoteStart.clear();
+    if (auto utf8 = utf8FromMarkedUtf16(bytes))
+        bytes = std::move(*utf8);
     // A NUL byte ends the text.
     if (const void *nul = std::memchr(bytes.constData(), 0, size_t(bytes.size())))
         bytes.truncate(static_cast<const char *>(nul) - bytes.constData());
@@ -101,22 +106,25 @@ bool QuoteScan::indexOwnFormat(std::vector<qint32> &start, std::vector<qint32> &
 {
     bool lastLineBlank = false;
     bool atQuoteStart = true;
-    bool sawDelimiterLine = false;
-    bool sawSeparator = false;
+    qint64 delimiterLines = 0;
+    qint64 separatorRuns = 0;
+    qint32 emptyRun = 0;
     for (size_t i = 0; i < start.size(); ++i) {
         if (length[i] == 0) {
             if (lastLineBlank) {
                 lastLineBlank = false;
                 atQuoteStart = true;
-                sawSeparator = true;
             } else {
                 lastLineBlank = true;
             }
+            if (++emptyRun == 2)
+                ++separatorRuns;
             continue;
         }
         lastLineBlank = false;
+        emptyRun = 0;
         if (length[i] == 1 && m_bytes[start[i]] == FortuneDelimiter)
-            sawDelimiterLine = true;
+            ++delimiterLines;
         if (atQuoteStart) {
             if (m_quoteStart.size() == size_t(MaxQuotes))
                 return false;
@@ -124,7 +132,7 @@ bool QuoteScan::indexOwnFormat(std::vector<qint32> &start, std::vector<qint32> &
             atQuoteStart = false;
         }
     }
-    if (sawDelimiterLine && !sawSeparator) {
+    if (delimiterLines > separatorRuns) {
         m_format = QuoteFileFormat::Fortune;
         m_quoteStart.clear();
         return true;
@@ -137,7 +145,7 @@ bool QuoteScan::indexOwnFormat(std::vector<qint32> &start, std::vector<qint32> &
 }
 
 // Entries between delimiter lines; each with visible text is a quote from its
-// first line with visible text to the entry's end. Only those lines are kept.
+// first line with visible text to its last. Only those lines are kept.
 bool QuoteScan::indexFortune(std::vector<qint32> &start, std::vector<qint32> &length, char delimiter)
 {
     m_format = QuoteFileFormat::Fortune;
@@ -145,14 +153,18 @@ bool QuoteScan::indexFortune(std::vector<qint32> &start, std::vector<qint32> &le
     // The kept lines move down in place: there are never more than were read.
     size_t kept = 0;
     bool entryHasText = false;
+    // Kept lines up to the entry's last line with visible text.
+    size_t keptToText = 0;
     for (size_t i = 0; i < start.size(); ++i) {
         const QByteArrayView line(m_bytes.constData() + start[i], length[i]);
         if (line.size() == 1 && line.front() == delimiter) {
             entryHasText = false;
+            kept = keptToText;
             continue;
         }
+        const bool visible = hasVisibleText(line);
         if (!entryHasText) {
-            if (!hasVisibleText(line))
+            if (!visible)
                 continue;
             if (m_quoteStart.size() == size_t(MaxQuotes))
                 return false;
@@ -162,7 +174,10 @@ bool QuoteScan::indexFortune(std::vector<qint32> &start, std::vector<qint32> &le
         start[kept] = start[i];
         length[kept] = length[i];
         ++kept;
+        if (visible)
+            keptToText = kept;
     }
+    kept = keptToText;
     start.resize(kept);
     length.resize(kept);
     m_start = std::move(start);
@@ -202,8 +217,9 @@ QStringList QuoteScan::quoteLines(qint32 index) const
     QStringList out;
     if (index < 0 || index >= quoteCount())
         return out;
+    const bool showEmpty = m_format == QuoteFileFormat::Fortune;
     for (qint32 l = m_quoteStart[size_t(index)]; l < m_quoteStart[size_t(index) + 1]; ++l) {
-        if (m_length[size_t(l)] > 0)
+        if (showEmpty || m_length[size_t(l)] > 0)
             out.append(decode(lineBytes(size_t(l))));
     }
     return out;
@@ -213,10 +229,14 @@ void QuoteScan::appendQuoteUtf8(qint32 index, QByteArray &out) const
 {
     if (index < 0 || index >= quoteCount())
         return;
+    const bool showEmpty = m_format == QuoteFileFormat::Fortune;
     for (qint32 l = m_quoteStart[size_t(index)]; l < m_quoteStart[size_t(index) + 1]; ++l) {
-        if (m_length[size_t(l)] == 0)
+        if (!showEmpty && m_length[size_t(l)] == 0)
             continue;
-        const QByteArrayView line = lineBytes(size_t(l));
+        QByteArrayView line = lineBytes(size_t(l));
+        // A byte-order mark is no character to print.
+        if (line.startsWith("\xEF\xBB\xBF"))
+            line = line.sliced(3);
         // A UTF-8 line is the output as it stands.
         if (isUtf8(line))
             out += line;

@@ -34,9 +34,10 @@ public:
 
     QuoteFileFormat format() const { return m_format; }
     qint32 quoteCount() const { return qint32(m_quoteStart.empty() ? 0 : m_quoteStart.size() - 1); }
-    // As QuoteIndex::quoteLines: the quote's non-empty lines, decoded.
+    // As QuoteIndex::quoteLines: the lines a display shows, decoded.
     QStringList quoteLines(qint32 index) const;
-    // The same lines in UTF-8, each followed by a line feed, added to `out`.
+    // The same lines in UTF-8, each followed by a line feed, added to `out`;
+    // a byte-order mark at the start of a line is left out.
     void appendQuoteUtf8(qint32 index, QByteArray &out) const;
     // As findQuotes; nothing when the text is not plain ASCII.
     std::optional<QList<qint32>> find(QStringView text) const;

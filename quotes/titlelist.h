@@ -11,6 +11,11 @@
 
 namespace oq {
 
+// A title holds at most this many characters of its line: the drop-down lays
+// an entry out whole, and a line of megabytes would hold the window for
+// seconds. (The pane cuts such a line too.)
+inline constexpr qsizetype MaxTitleTextChars = 1000;
+
 // A title read a character at a time: a text, and for a quote's title
 // (number 0 or more) the text's square brackets made round and " [number]"
 // after it. The one place that says what a title's characters are.
@@ -23,6 +28,8 @@ struct TitleParts
     // Quote `number`'s title (number >= 0), whose text is `text`.
     static TitleParts ofQuote(QStringView text, qint32 number)
     {
+        if (text.size() > MaxTitleTextChars) // cut between characters, never inside a surrogate pair
+            text = text.first(MaxTitleTextChars - (text[MaxTitleTextChars - 1].isHighSurrogate() ? 1 : 0));
         int digits = 1;
         for (qint32 v = number; v >= 10; v /= 10)
             ++digits;

@@ -106,8 +106,8 @@ private Q_SLOTS:
             << QStringList { "--print", "single.txt" } << 0 << QByteArray("Caf\xc3\xa9 au lait\n  -- Someone\n");
         QTest::newRow("print the stored file")
             << QStringList { "--print" } << 0 << QByteArray("Caf\xc3\xa9 au lait\n  -- Someone\n");
-        QTest::newRow("print through the index")
-            << QStringList { "--print", "cookies" } << 0 << QByteArray("The only\nentry\n");
+        QTest::newRow("print through the index, inner empty line kept")
+            << QStringList { "--print", "cookies" } << 0 << QByteArray("The only\n\nentry\n");
         QTest::newRow("count") << QStringList { "--count", "quotes.txt" } << 0 << QByteArray("3\n");
         QTest::newRow("count a fortune file") << QStringList { "--count", "cookies" } << 0 << QByteArray("1\n");
         QTest::newRow("search, in file order") << QStringList { "--search", "love", "quotes.txt" } << 0

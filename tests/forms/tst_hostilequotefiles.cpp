@@ -3,8 +3,10 @@
 // a quote): each loads without hanging, in bounded memory, and a file that cannot be read gives the fallback quote.
 #include "forms/ombryquotefm.h"
 
+#include "forms/errordisplay.h"
 #include "mainformfixture.h"
 #include "quotes/linelist.h"
+#include "quotes/panetext.h"
 #include "quotes/quoteindex.h"
 
 #include <QElapsedTimer>
@@ -13,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -102,10 +105,12 @@ private Q_SLOTS:
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         oq::setReadTextFileHook(changeTheFile);
+        oq::setErrorSink([this](const QString &text) { m_errors << text; });
     }
 
     void cleanupTestCase()
     {
+        oq::setErrorSink(nullptr);
         oq::setReadTextFileHook(nullptr);
         m_form.reset();
         qInfo("%d hostile files loaded", m_loaded);
@@ -131,6 +136,7 @@ private Q_SLOTS:
         QTest::newRow("becomes a FIFO after the check") << QStringLiteral("to fifo") << -1;
         QTest::newRow("shrinks once open") << QStringLiteral("shrink") << 1;
         QTest::newRow("removed once open") << QStringLiteral("unlink") << 3;
+        QTest::newRow("name not valid UTF-8") << QStringLiteral("latin-1 name") << -1;
     }
 
     void load()
@@ -164,6 +170,9 @@ private Q_SLOTS:
         } else if (kind == QLatin1String("loop")) {
             QVERIFY(QFile::link(path + QStringLiteral(".b"), path));
             QVERIFY(QFile::link(path, path + QStringLiteral(".b")));
+        } else if (kind == QLatin1String("latin-1 name")) {
+            QCOMPARE(::close(::open(latin1Name().constData(), O_CREAT | O_WRONLY, 0600)), 0);
+            path = QFile::decodeName(latin1Name());
         } else if (kind == QLatin1String("sparse")) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -203,7 +212,14 @@ private Q_SLOTS:
             QVERIFY(m_form->QuoteTitles.toStringList().contains(QStringLiteral("Caf\u00e9 au lait [0]")));
         } else if (kind == QLatin1String("shrink")) {
             QCOMPARE(m_form->paneText(), QStringLiteral("First quote\n"));
+        } else if (kind == QLatin1String("long line")) {
+            QCOMPARE(m_form->paneText().size(), oq::MaxPaneLineChars + 2); // cut, "…" and the line end
+            QCOMPARE(m_form->QuoteTitles.at(0).size(), oq::MaxTitleTextChars + 4); // cut, then " [0]"
+        } else if (kind == QLatin1String("latin-1 name")) {
+            ::unlink(latin1Name().constData()); // out of reach of the temporary folder's clean-up
+            QVERIFY(m_errors.size() == 1 && m_errors.first().contains(QLatin1String("cannot be represented")));
         }
+        m_errors.clear();
         QCOMPARE(m_form->windowTitle(), oq::captionText(path));
         QVERIFY2(peak < PeakLimitMiB, qPrintable(QStringLiteral("%1 MiB").arg(peak)));
         qInfo("%s: %d quotes in %lld ms, peak memory +%lld MiB", QTest::currentDataTag(), int(m_form->QuoteCount), ms,
@@ -211,9 +227,12 @@ private Q_SLOTS:
     }
 
 private:
+    QByteArray latin1Name() const { return QFile::encodeName(m_root.path()) + "/lat\xE4.txt"; }
+
     QTemporaryDir m_root;
     std::unique_ptr<TQuoteForm> m_form;
     int m_loaded = 0;
+    QStringList m_errors;
 };
 
 QTEST_MAIN(tst_HostileQuoteFiles)

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,6 +85,9 @@ private Q_SLOTS:
         QTest::newRow("only the new entry is not ASCII")
             << QByteArray("Plain\r\n\r\n\r\n") << QStringLiteral(u"Café —\n")
             << QByteArray("Plain\r\n\r\n\r\nCaf\xC3\xA9 \xE2\x80\x94\r\n\r\n\r\n");
+        QTest::newRow("utf-16 file rewritten in utf-8, characters kept")
+            << QByteArray(QStringEncoder(QStringConverter::Utf16BE)(u"\uFEFFCafé \U0001F600\r\n\r\n\r\n")) << "Q\n"
+            << QByteArray("\xEF\xBB\xBF" "Caf\xC3\xA9 \xF0\x9F\x98\x80\r\n\r\n\r\nQ\r\n\r\n\r\n");
         QTest::newRow("CR LF in the text stays CR LF") << QByteArray("<none>") << "a\r\nb\r\n"
                                                        << QByteArray("a\r\nb\r\n\r\n\r\n");
     }

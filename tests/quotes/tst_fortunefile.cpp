@@ -85,20 +85,22 @@ private Q_SLOTS:
         QTest::newRow("entries") << QByteArray("A\nB\n%\nC\n%\n") << F << QL { { "A", "B" }, { "C" } };
         QTest::newRow("no final delimiter") << QByteArray("A\n%\nC") << F << QL { { "A" }, { "C" } };
         QTest::newRow("CR LF") << QByteArray("A\r\n%\r\nC\r\n%\r\n") << F << QL { { "A" }, { "C" } };
-        QTest::newRow("inner empty line kept, not shown")
-            << QByteArray("A\n\nB\n%\nC\n") << F << QL { { "A", "B" }, { "C" } };
+        QTest::newRow("inner empty lines shown, as fortune prints them")
+            << QByteArray("A\n\nB\n%\nC\n") << F << QL { { "A", "", "B" }, { "C" } };
         QTest::newRow("blank entries skipped")
             << QByteArray("%\nA\n%\n%\n\n%\n \t\n%\nB\n%\n\n") << F << QL { { "A" }, { "B" } };
-        QTest::newRow("blank lines before the text dropped")
-            << QByteArray("A\n%\n\n  \n\tB\n  \n%\n") << F << QL { { "A" }, { "\tB", "  " } };
+        QTest::newRow("blank lines before and after the text dropped")
+            << QByteArray("A\n%\n\n  \n\tB\n \n\nC\n  \n\n%\nD\n\n") << F << QL { { "A" }, { "\tB", " ", "", "C" }, { "D" } };
         QTest::newRow("only a lone % separates")
             << QByteArray("100% sure\n%%\n %\n% \n%\nB\n") << F << QL { { "100% sure", "%%", " %", "% " }, { "B" } };
-        QTest::newRow("own format: % inside quotes")
-            << QByteArray("A\r\n%\r\nB\r\n\r\n\r\nC\r\n%\r\nD\r\n") << Q << QL { { "A", "%", "B" }, { "C", "%", "D" } };
+        QTest::newRow("% lines outnumber runs of empty lines: art kept whole")
+            << QByteArray("A\r\n%\r\nB\r\n\r\n\r\nC\r\n%\r\nD\r\n") << F << QL { { "A" }, { "B", "", "", "C" }, { "D" } };
+        QTest::newRow("own format: as many runs as % lines")
+            << QByteArray("A\r\n%\r\nB\r\n\r\n\r\nC\r\n%\r\nD\r\n\r\n\r\n") << Q << QL { { "A", "%", "B" }, { "C", "%", "D" } };
         QTest::newRow("own format: one quote as the favourites dialog writes it")
             << QByteArray("A\r\n%\r\nB\r\n\r\n\r\n") << Q << QL { { "A", "%", "B" } };
         QTest::newRow("own format: a quote that starts with %")
-            << QByteArray("A\n\n\n%\nB\n%\n") << Q << QL { { "A" }, { "%", "B", "%" } };
+            << QByteArray("A\n\n\n%\nB\n%\n\n\n") << Q << QL { { "A" }, { "%", "B", "%" } };
         QTest::newRow("own format: leading empty lines")
             << QByteArray("\n\nA\n%\nB\n") << Q << QL { { "A", "%", "B" } };
         QTest::newRow("no % line") << QByteArray("A\nB\n") << Q << QL { { "A", "B" } };
@@ -136,8 +138,8 @@ private Q_SLOTS:
         const auto F = QuoteFileFormat::Fortune;
         const auto Q = QuoteFileFormat::Quotes;
         const QByteArray art("  /\\\n\n\n \\/\n%\nB\n%\n");
-        QTest::newRow("empty lines inside an entry")
-            << art << strfileIndex(art) << F << QL { { "  /\\", " \\/" }, { "B" } };
+        const QL artQuotes { { "  /\\", "", "", " \\/" }, { "B" } };
+        QTest::newRow("empty lines inside an entry") << art << strfileIndex(art) << F << artQuotes;
         const QByteArray at("A\n%\nB\n@\nC\n@\n");
         QTest::newRow("delimiter honoured") << at << strfileIndex(at, '@') << F << QL { { "A", "%", "B" }, { "C" } };
         const QByteArray rot("Uryyb, Jbeyq! 42\n%\nnopqrstuvwxyzabcdefghijklm\n%\n");
@@ -145,17 +147,16 @@ private Q_SLOTS:
                                  << QL { { "Hello, World! 42" }, { "abcdefghijklmnopqrstuvwxyz" } };
         QTest::newRow("not rotated") << rot << strfileIndex(rot) << F
                                      << QL { { "Uryyb, Jbeyq! 42" }, { "nopqrstuvwxyzabcdefghijklm" } };
-        QTest::newRow("version 1") << art << strfileIndex(art, '%', 0, 1) << F << QL { { "  /\\", " \\/" }, { "B" } };
+        QTest::newRow("version 1") << art << strfileIndex(art, '%', 0, 1) << F << artQuotes;
         // An index that is not valid is ignored: the text alone decides.
-        QTest::newRow("version 3") << art << strfileIndex(art, '%', 0, 3) << Q
-                                   << QL { { "  /\\" }, { " \\/", "%", "B", "%" } };
-        QTest::newRow("offsets cut off") << art << strfileIndex(art).chopped(1) << Q
-                                         << QL { { "  /\\" }, { " \\/", "%", "B", "%" } };
-        QTest::newRow("too short") << art << QByteArray("\0\0\0\2", 4) << Q
-                                   << QL { { "  /\\" }, { " \\/", "%", "B", "%" } };
-        QByteArray lf = strfileIndex(art);
+        const QByteArray ownArt = art + "\n\n";
+        const QL ownArtQuotes { { "  /\\" }, { " \\/", "%", "B", "%" } };
+        QTest::newRow("version 3") << ownArt << strfileIndex(ownArt, '%', 0, 3) << Q << ownArtQuotes;
+        QTest::newRow("offsets cut off") << ownArt << strfileIndex(ownArt).chopped(1) << Q << ownArtQuotes;
+        QTest::newRow("too short") << art << QByteArray("\0\0\0\2", 4) << F << artQuotes;
+        QByteArray lf = strfileIndex(ownArt);
         lf[20] = '\n';
-        QTest::newRow("line feed as delimiter") << art << lf << Q << QL { { "  /\\" }, { " \\/", "%", "B", "%" } };
+        QTest::newRow("line feed as delimiter") << ownArt << lf << Q << ownArtQuotes;
     }
     void withIndex()
     {

@@ -2,8 +2,12 @@
 // Files that mix encodings: every line is decoded on its own.
 #include "core/textdecoding.h"
 #include "quotes/linelist.h"
+#include "quotes/panetext.h"
 
+#include <QFile>
 #include <QRegularExpression>
+#include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace oq;
@@ -53,6 +57,14 @@ private Q_SLOTS:
                    QStringLiteral(u"The quick brown fox jumps — over") };
         QTest::newRow("NUL ends the text")
             << QByteArray("\xE9\n\xC3\xA9\0\xE9", 7) << QStringList { QStringLiteral(u"é"), QStringLiteral(u"é") };
+        // Notepad's "Unicode" reads as the same text saved in UTF-8 with a mark.
+        const auto utf16 = [](QStringConverter::Encoding e, QStringView text) { return QByteArray(QStringEncoder(e)(text)); };
+        QTest::newRow("UTF-16 LE by its mark, NUL character ends it")
+            << utf16(QStringConverter::Utf16LE, u"\uFEFFCafé\r\n\U0001F600 ok\rx\0y")
+            << QStringList { QStringLiteral(u"\uFEFFCafé"), QStringLiteral(u"\U0001F600 ok"), QStringLiteral(u"x") };
+        QTest::newRow("UTF-16 BE, unpaired surrogate")
+            << utf16(QStringConverter::Utf16BE, u"\uFEFFa\n") + QByteArray("\xD8\x3D\x00" "b", 4)
+            << QStringList { QStringLiteral(u"\uFEFFa"), QStringLiteral(u"\uFFFDb") };
     }
     void lines()
     {
@@ -61,6 +73,8 @@ private Q_SLOTS:
         LineList list;
         splitText(bytes, list);
         QCOMPARE(list.toStringList(), lines);
+        if (Utf16ToUtf8::forText(bytes))
+            return; // the whole-text decoder takes bytes alone
 
         // The whole-text decoder keeps the same lines and their line ends.
         const QByteArray text = bytes.left(bytes.indexOf('\0') < 0 ? bytes.size() : bytes.indexOf('\0'));
@@ -93,6 +107,50 @@ private Q_SLOTS:
         LineList list;
         splitText(bytes, list);
         QCOMPARE(list.toStringList(), expected);
+    }
+
+    // UTF-16 read from a file a block at a time: characters and surrogate
+    // pairs cut between blocks come out whole.
+    void utf16File_sameAsUtf8()
+    {
+        // Lines of 44 bytes after the 2-byte mark: a pair stands across the end of the first 1 MiB block.
+        const QString line = QStringLiteral(u"café") + QString(QStringLiteral(u"\U0001F600")).repeated(8) + QStringLiteral(u"\r\n");
+        const QString text = QStringLiteral(u"\uFEFF") + line.repeated(60000);
+        QTemporaryDir dir;
+        for (auto encoding : { QStringConverter::Utf16LE, QStringConverter::Utf16BE }) {
+            QFile file(dir.filePath(QStringLiteral("utf16.txt")));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QStringEncoder(encoding)(text));
+            file.close();
+            LineList fromFile;
+            LineList fromUtf8;
+            QCOMPARE(readTextFile(file.fileName(), fromFile), ReadError::None);
+            splitText(text.toUtf8(), fromUtf8);
+            QCOMPARE(fromFile.toStringList(), fromUtf8.toStringList());
+        }
+    }
+
+    // What the window's pane shows of a line: control codes worked out, a huge line cut.
+    void paneLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("bold by overstrike") << "b\bbo\bol\bld" << "bold";
+        QTest::newRow("underline before and after") << "_\bu n\b_" << "u n";
+        QTest::newRow("underscores, then back over them") << "so ____\b\b\b\bmany!" << "so many!";
+        QTest::newRow("accent struck over a letter") << "Ren'\be, n\b~o" << QStringLiteral(u"René, ño");
+        QTest::newRow("colour escapes and a bell") << "\x1B[1;31mred\x1B[0m \adone\x1B(B" << "red done";
+        QTest::newRow("backspace at the start, tab kept") << "\b\ta\x7F" << "\ta";
+        QTest::newRow("byte-order mark left out") << QStringLiteral(u"\uFEFFa\uFEFF") << QStringLiteral(u"a\uFEFF");
+        QTest::newRow("surrogate pair overstruck") << QStringLiteral(u"\U0001F600\bx") << "x";
+        QTest::newRow("huge line cut") << QString(MaxPaneLineChars + 1, u'w')
+                                       << QString(MaxPaneLineChars, u'w') + QChar(CutMark);
+    }
+    void paneLines()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, shown);
+        QCOMPARE(oq::paneLines({ line, QStringLiteral("plain") }), QStringList({ shown, QStringLiteral("plain") }));
     }
 
     void isUtf8_data()

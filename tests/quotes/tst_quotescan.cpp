@@ -7,6 +7,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <memory>
@@ -27,10 +28,13 @@ QString difference(const QuoteScan &scan, const QuoteIndex &index)
     for (qint32 q = 0; q < index.QuoteCount; ++q) {
         if (scan.quoteLines(q) != index.quoteLines(q))
             return QStringLiteral("quote %1").arg(q);
+        // Printed in UTF-8, each line without a byte-order mark.
         QByteArray utf8;
+        QByteArray expected;
         scan.appendQuoteUtf8(q, utf8);
-        const QStringList lines = index.quoteLines(q);
-        if (utf8 != (lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8()))
+        for (const QString &line : index.quoteLines(q))
+            expected += (line.startsWith(u'\uFEFF') ? line.mid(1) : line).toUtf8() + '\n';
+        if (utf8 != expected)
             return QStringLiteral("UTF-8 of quote %1").arg(q);
     }
     for (const QString &needle : Needles) {
@@ -61,6 +65,8 @@ private Q_SLOTS:
         QTest::newRow("Windows-1252") << QByteArray("Caf\xe9 \x97 the\n%\n\xa0\n%\n\x85\n%\nna\xefve\n");
         QTest::newRow("no-break space only") << QByteArray("A\n%\n\xc2\xa0\xe3\x80\x80\n%\nB\n");
         QTest::newRow("a b across a line") << QByteArray("a\nb\n%\nxa b\n");
+        QTest::newRow("UTF-16, art with runs of empty lines")
+            << QByteArray(QStringEncoder(QStringConverter::Utf16LE)(u"\uFEFFthe\n\n\nart\n \n%\n\uFEFFb\n%\n"));
         QByteArray many;
         for (int q = 0; q < 200; ++q)
             many += "Quote " + QByteArray::number(q) + (q % 7 ? "\n" : "\nthe end\n") + (q % 3 ? "%\n" : "%\n\n");
