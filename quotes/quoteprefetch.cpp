@@ -5,6 +5,7 @@
 #include "quotes/titlesort.h"
 
 #include <QMutex>
+#include <QThread>
 
 #include <memory>
 #include <thread>
@@ -46,6 +47,11 @@ void start(const QString &fileName)
     r.fileName = fileName;
     r.index = std::make_unique<QuoteIndex>();
     r.read = false;
+    // Qt takes the first thread that touches one of its objects for the main
+    // thread. The reader opens files before the application object exists,
+    // so the caller's thread claims that role first; otherwise, now and then,
+    // the application would run in a thread Qt does not deliver events to.
+    QThread::currentThread();
     r.worker = std::thread([index = r.index.get(), read = &r.read, fileName] {
         *read = index->load(fileName);
         // The title sort's collation data, read once per run, is ready too.
