@@ -151,6 +151,8 @@ private Q_SLOTS:
             "[quotefile]\nfilename=" + m_dir.filePath(QStringLiteral("stored.txt")).toUtf8() + "\nExitCountdown=1\n"));
         const Run run = runProgram(arguments, m_dir.path(), m_dir.path(), true);
         QCOMPARE(run.exitCode, 0);
+        // The window got its events: Qt took the right thread for the main one.
+        QVERIFY2(!run.err.contains("main() thread"), run.err.constData());
         const TIniFile ini(iniPath());
         QCOMPARE(
             ini.ReadText(QStringLiteral("quotefile"), QStringLiteral("filename"), QString()), m_dir.filePath(stored));
