@@ -220,7 +220,6 @@ void TWidgetPlacementWindow::setPlacement(const TWindowPlacement &record)
     }
     // Also when nothing moved: the frame may still come and has to fit in these bounds.
     m_fitOuter = outer;
-    m_fitInner = m_window->size();
     m_fitPending = true;
     m_fitRequests = 0;
     m_fitUntil.invalidate();
@@ -240,17 +239,16 @@ void TWidgetPlacementWindow::trackFrame()
     m_lastNormalFrame = now.marginsAdded(*frame);
     if (!m_fitPending)
         return;
-    // The frame is known: the window is fitted into the bounds it was given, once the window manager has
-    // answered; a window the user has resized meanwhile is left as it is.
+    // The frame is known: the window is fitted into the bounds it was given. The window manager may answer a
+    // request with bounds of its own (a window coming back from maximised gets its old ones first): then it is
+    // asked again, a few times at most.
     QRect target = m_fitOuter.marginsRemoved(*frame);
     target.setSize(target.size().expandedTo(QSize(1, 1)));
     if (!placesWindows())
         target.moveTopLeft(now.topLeft());
     if (!m_fitUntil.isValid())
         m_fitUntil.start();
-    const bool settled = now == target;
-    const bool userResized = m_fitRequests == 0 && now.size() != m_fitInner && now.size() != target.size();
-    if (settled || userResized || m_fitRequests >= FitRequests || m_fitUntil.elapsed() > FitPeriodMs) {
+    if (now == target || m_fitRequests >= FitRequests || m_fitUntil.elapsed() > FitPeriodMs) {
         m_fitPending = false;
         m_lastNormalFrame = now.marginsAdded(*frame);
         return;
@@ -382,15 +380,20 @@ bool TWidgetPlacementWindow::nativeEventFilter(const QByteArray &eventType, void
 {
 #ifdef OQ_ASK_X11
     // The frame is known when the window manager says so, which may come after the window's last move.
-    if (m_fitPending && m_window && eventType == "xcb_generic_event_t") {
+    const bool fitting = m_fitPending || (m_fitUntil.isValid() && m_fitUntil.elapsed() <= FitPeriodMs);
+    if (fitting && m_window && eventType == "xcb_generic_event_t") {
         const auto *event = static_cast<const xcb_generic_event_t *>(message);
         if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
             const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
             const QWindow *handle = m_window->windowHandle();
             if (notify->atom == m_frameExtentsAtom && handle && notify->window == xcb_window_t(handle->winId()))
                 QTimer::singleShot(0, this, [this] {
-                    if (m_window)
-                        trackFrame();
+                    if (!m_window)
+                        return;
+                    // A window fitted with the frame it had a moment ago (a maximised one's, say) is fitted again.
+                    if (m_fitRequests < FitRequests && m_fitUntil.isValid() && m_fitUntil.elapsed() <= FitPeriodMs)
+                        m_fitPending = true;
+                    trackFrame();
                 });
         }
     }

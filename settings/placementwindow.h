@@ -69,11 +69,9 @@ private:
     // fills as long as nothing moves it.
     QRect m_selfMaximizedFrom;
     QRect m_selfMaximizedTo;
-    // The outer rectangle applied at show time, and the inner size given for it before the window manager had
-    // framed the window. Until the window stands in it inside a known frame, it counts as standing there; the
-    // window is fitted to it once the frame is known in normal state.
+    // The outer rectangle applied at show time. Until the window stands in it inside a known frame, it counts as
+    // standing there; the window is fitted to it once the frame is known in normal state.
     QRect m_fitOuter;
-    QSize m_fitInner;
     bool m_fitPending = false;
     int m_fitRequests = 0;
     QRect m_fitAskedFrom;

@@ -161,7 +161,7 @@ states)
         [ "$saved" = 3 ] && { wait_for 20 has_state MAXIMIZED_VERT || fail "$actions, next start: not maximised"; }
         wmctrl -i -a "$win"
         wmctrl -i -r "$win" -b remove,maximized_vert,maximized_horz
-        wait_for 20 at_outer "$Outer" || fail "$actions, next start: restored at $(outer), not $Outer"
+        wait_for 20 at_outer "$Outer" || fail "$actions, next start: restored at $(outer), not $Outer $(xprop -id $win _NET_FRAME_EXTENTS _NET_WM_STATE WM_NORMAL_HINTS; xwininfo -id $win)"
         stop_desktop
         echo "ok: ShowCmd=$showcmd then $actions"
     done <<'EOF'
