@@ -65,6 +65,8 @@ TPlacementRect fitOntoWorkAreas(const TPlacementRect &rect, QSize minimum, const
     qint64 top = rect.top;
     qint64 width = std::max(qint64(rect.right) - rect.left, minWidth);
     qint64 height = std::max(qint64(rect.bottom) - rect.top, minHeight);
+    const qint64 storedWidth = width;
+    const qint64 storedHeight = height;
 
     if (!areas.isEmpty()) {
         // No window needs to be larger than all screens together.
@@ -74,25 +76,28 @@ TPlacementRect fitOntoWorkAreas(const TPlacementRect &rect, QSize minimum, const
         width = std::min(width, std::max<qint64>(extent.width(), minWidth));
         height = std::min(height, std::max<qint64>(extent.height(), minHeight));
 
-        const bool visible = std::any_of(areas.cbegin(), areas.cend(), [&](const QRect &a) {
-            return left < qint64(a.x()) + a.width() && left + width > a.x() && top < qint64(a.y()) + a.height()
-                && top + height > a.y();
-        });
         const auto overlap = [&](const QRect &a) {
             const qint64 w = std::min(left + width, qint64(a.x()) + a.width()) - std::max(left, qint64(a.x()));
             const qint64 h = std::min(top + height, qint64(a.y()) + a.height()) - std::max(top, qint64(a.y()));
             return w > 0 && h > 0 ? w * h : 0;
         };
+        const bool visible = std::any_of(areas.cbegin(), areas.cend(), [&](const QRect &a) { return overlap(a) > 0; });
         if (visible) {
             // Its title bar within reach: the top edge on the area showing most of it, and a good part of its width.
             const QRect &area = *std::max_element(areas.cbegin(), areas.cend(),
                 [&](const QRect &a, const QRect &b) { return overlap(a) < overlap(b); });
+            // A window cut down to fit the screens is wholly shown on them.
             constexpr qint64 Reach = 100;
-            const qint64 reachX = std::min(Reach, width);
-            const qint64 reachY = std::min(Reach, height);
-            top = std::clamp<qint64>(top, area.y(), std::max<qint64>(area.y(), qint64(area.y()) + area.height() - reachY));
-            left = std::clamp<qint64>(left, qint64(area.x()) - (width - reachX),
-                std::max<qint64>(qint64(area.x()) - (width - reachX), qint64(area.x()) + area.width() - reachX));
+            const auto range = [](qint64 v, qint64 lo, qint64 hi) { return std::clamp(v, lo, std::max(lo, hi)); };
+            if (width < storedWidth)
+                left = range(left, extent.x(), qint64(extent.x()) + extent.width() - width);
+            else
+                left = range(left, area.x() - (width - std::min(Reach, width)),
+                    qint64(area.x()) + area.width() - std::min(Reach, width));
+            if (height < storedHeight)
+                top = range(top, extent.y(), qint64(extent.y()) + extent.height() - height);
+            else
+                top = range(top, area.y(), qint64(area.y()) + area.height() - std::min(Reach, height));
         } else {
             // The nearest place on the primary screen's work area.
             const QRect &primary = areas.first();

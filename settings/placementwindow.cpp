@@ -146,11 +146,12 @@ std::optional<QMargins> TWidgetPlacementWindow::knownFrame() const
         }
         if (!windowManagerRuns())
             return QMargins();
-        // A window manager that doesn't tell: the frame as Qt finds it, once it is on screen and makes sense.
-        if (!handle->isExposed())
-            return std::nullopt;
     }
 #endif
+    // Elsewhere, or with a window manager that doesn't tell: the frame as Qt finds it, once the window is on
+    // screen, and when it makes sense.
+    if (!handle->isExposed())
+        return std::nullopt;
     const QMargins margins = handle->frameMargins();
     if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0)
         return std::nullopt;
@@ -168,7 +169,8 @@ QRect TWidgetPlacementWindow::normalFrameGeometry() const
     if (!(state & (MaximizedStates | Qt::WindowMinimized))) {
         if (const auto frame = knownFrame())
             return m_window->geometry().marginsAdded(*frame);
-        return m_lastNormalFrame.isValid() ? m_lastNormalFrame : m_window->geometry();
+        // Not framed yet: the window's place and size are meant for the frame to come.
+        return m_lastNormalFrame.isValid() ? m_lastNormalFrame : QRect(m_window->pos(), m_window->size());
     }
     // Maximised or minimised: the bounds it had, and will have again, in normal state. Qt keeps them for a
     // window maximised from normal state; one maximised while minimised, or a minimised one, has the last
@@ -207,22 +209,35 @@ void TWidgetPlacementWindow::setPlacement(const TWindowPlacement &record)
         = [](qint32 from, qint32 to) { return int(std::clamp<qint64>(qint64(to) - from, 1, QWIDGETSIZE_MAX)); };
     const QRect outer(
         QPoint(n.left, n.top) + workAreaOrigin(), QSize(extent(n.left, n.right), extent(n.top, n.bottom)));
-    if (n != placement().normal) {
-        const QMargins frame = knownFrame().value_or(QMargins());
-        m_window->resize(outer.size().shrunkBy(frame).expandedTo(QSize(1, 1)));
-        if (placesWindows()) {
-            m_window->move(outer.topLeft());
-            // Before the window manager has framed the window its frame is unknown: asked this way, the window
-            // manager puts the frame's corner, not the inside's, at that place.
-            if (QWindow *handle = m_window->windowHandle())
-                handle->setFramePosition(outer.topLeft());
-        }
-    }
+    // Before the window manager has framed the window its frame is unknown: the inside goes there for now.
+    if (n != placement().normal)
+        placeFrame(outer, knownFrame().value_or(QMargins()));
     // Also when nothing moved: the frame may still come and has to fit in these bounds.
     m_fitOuter = outer;
     m_fitPending = true;
+    m_fitAsked = false;
     m_fitRequests = 0;
     m_fitUntil.invalidate();
+}
+
+void TWidgetPlacementWindow::placeFrame(const QRect &outer, const QMargins &frame)
+{
+    const QSize inner = outer.size().shrunkBy(frame).expandedTo(QSize(1, 1));
+#ifdef OQ_ASK_X11
+    // On X11 the inside's place and size are asked for in one request, never the frame's place as Qt reckons it
+    // from a frame still being built.
+    QWindow *handle = m_window->windowHandle();
+    if (x11Connection() && handle) {
+        handle->setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), inner));
+        return;
+    }
+#endif
+    m_window->resize(inner);
+    if (!placesWindows())
+        return;
+    m_window->move(outer.topLeft());
+    if (QWindow *window = m_window->windowHandle())
+        window->setFramePosition(outer.topLeft());
 }
 
 void TWidgetPlacementWindow::trackFrame()
@@ -239,28 +254,27 @@ void TWidgetPlacementWindow::trackFrame()
     m_lastNormalFrame = now.marginsAdded(*frame);
     if (!m_fitPending)
         return;
-    // The frame is known: the window is fitted into the bounds it was given. The window manager may answer a
-    // request with bounds of its own (a window coming back from maximised gets its old ones first): then it is
-    // asked again, a few times at most.
-    QRect target = m_fitOuter.marginsRemoved(*frame);
-    target.setSize(target.size().expandedTo(QSize(1, 1)));
+    // The frame is known: the window is fitted into the bounds it was given. A frame that changes a moment later
+    // (a window coming back from maximised has the maximised one's first) fits it again, a few times at most.
+    QRect target(m_fitOuter.topLeft() + QPoint(frame->left(), frame->top()),
+        m_fitOuter.size().shrunkBy(*frame).expandedTo(QSize(1, 1)));
     if (!placesWindows())
         target.moveTopLeft(now.topLeft());
     if (!m_fitUntil.isValid())
         m_fitUntil.start();
-    if (now == target || m_fitRequests >= FitRequests || m_fitUntil.elapsed() > FitPeriodMs) {
+    // Asked once; whatever the window manager answers is the answer (a user's move too).
+    const bool answered = m_fitAsked && now != m_fitAskedFrom;
+    if (now == target || answered || m_fitRequests >= FitRequests || m_fitUntil.elapsed() > FitPeriodMs) {
         m_fitPending = false;
-        m_lastNormalFrame = now.marginsAdded(*frame);
+        m_fitAsked = false;
         return;
     }
-    if (m_fitRequests > 0 && now == m_fitAskedFrom)
+    if (m_fitAsked)
         return; // not answered yet
     ++m_fitRequests;
+    m_fitAsked = true;
     m_fitAskedFrom = now;
-    if (placesWindows())
-        m_window->setGeometry(target);
-    else
-        m_window->resize(target.size());
+    placeFrame(m_fitOuter, *frame);
 }
 
 bool TWidgetPlacementWindow::isVisible() const
@@ -406,10 +420,19 @@ bool TWidgetPlacementWindow::nativeEventFilter(const QByteArray &eventType, void
 
 bool TWidgetPlacementWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_window)
+    if (watched != m_window) {
+        // Exposed, the window's frame is known.
+        if (m_window && watched == m_window->windowHandle() && event->type() == QEvent::Expose)
+            QTimer::singleShot(0, this, [this] {
+                if (m_window)
+                    trackFrame();
+            });
         return QObject::eventFilter(watched, event);
+    }
     switch (event->type()) {
     case QEvent::Show:
+        if (QWindow *handle = m_window->windowHandle())
+            handle->installEventFilter(this);
         // Shown by the program, not brought back from the task bar: the stores apply what they hold, before the
         // window reaches the screen.
         if (!event->spontaneous())

@@ -56,6 +56,7 @@ private:
     std::optional<QMargins> knownFrame() const;
     QRect normalFrameGeometry() const;
     bool selfMaximized() const;
+    void placeFrame(const QRect &outer, const QMargins &frame);
     void trackFrame();
 
     QPointer<QWidget> m_window;
@@ -73,6 +74,7 @@ private:
     // standing there; the window is fitted to it once the frame is known in normal state.
     QRect m_fitOuter;
     bool m_fitPending = false;
+    bool m_fitAsked = false;
     int m_fitRequests = 0;
     QRect m_fitAskedFrom;
     QElapsedTimer m_fitUntil;
