@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The main window under a framing window manager: every start gets a fresh
-# virtual X server (Xvfb) and openbox, started beside the program as on a
-# desktop that is still coming up. Exit 77: skipped.
-#   placement_wm.sh PROGRAM QUOTE_FOLDER starts [N]   N starts in a row from one saved profile: each opens at
-#                                                     the saved outer rectangle and saves nothing new
-#   placement_wm.sh PROGRAM QUOTE_FOLDER states       minimise, maximise and restore in several orders: the
-#                                                     normal rectangle survives them all
-# OQ_TEST_DISPLAY pins the display number (default: the X server picks a free one).
+# The main window on a real desktop. Exit 77: skipped.
+#   placement_wm.sh PROGRAM QUOTE_FOLDER starts [N]  N starts in a row, each on a fresh virtual X server (Xvfb)
+#                                                    with a fresh openbox: each opens at the saved outer
+#                                                    rectangle and saves nothing new
+#   placement_wm.sh PROGRAM QUOTE_FOLDER states      minimise, maximise and restore in several orders under
+#                                                    openbox: the normal rectangle survives them all
+#   placement_wm.sh PROGRAM QUOTE_FOLDER wayland     on a headless weston, where no position is known and no
+#                                                    minimising seen: the stored ones are kept, the size saved
+# OQ_TEST_DISPLAY pins the X display number (default: the X server picks a free one).
 set -uo pipefail
 program=$1 quotes=$2 mode=$3 count=${4:-30}
-for tool in Xvfb openbox xprop xwininfo wmctrl xdotool; do
+tools="Xvfb openbox xprop xwininfo wmctrl xdotool"
+[ "$mode" = wayland ] && tools=weston
+for tool in $tools; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/setup.sh installs it)"; exit 77; }
 done
 work=$(mktemp -d)
@@ -172,5 +175,30 @@ states)
 1 max,min,act,unmax 1
 1 min,act,max,unmax,min 2
 EOF
+    ;;
+wayland)
+    export XDG_RUNTIME_DIR=$work/run WAYLAND_DISPLAY=wl-oq-test
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    weston --backend=headless-backend.so --socket="$WAYLAND_DISPLAY" --idle-time=0 >"$work/weston.log" 2>&1 &
+    pids+=($!)
+    wait_for 30 test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" || fail "weston did not start"
+    seed 2
+    printf '[FormStorage]\nShowCmd=2\nNormPos=%s\n' "$Saved" >"$storage"
+    (cd "$quotes" && QT_QPA_PLATFORM=wayland OQ_STARTUP_TIMING=1 exec env -u DISPLAY "$program") >"$work/app.log" 2>&1 &
+    app=$!
+    pids+=("$app")
+    wait_for 60 grep -qs 'oq-startup ready-us' "$work/app.log" || {
+        grep -q 'platform plugin "wayland"' "$work/app.log" && { echo "SKIP: Qt has no Wayland plugin"; exit 77; }
+        fail "the window did not come up"
+    }
+    kill -TERM "$app"
+    wait "$app" || fail "the program ended with status $?"
+    # Both stores, both keys: the stored position, the window's size (500 x 300 as stored), the stored state.
+    for file in "$ini" "$storage"; do
+        got=$(grep -E '^(ShowCmd|Flags|NormPos)' "$file" | sed 's/^NormPos([0-9x]*)=/NormPos(screen)=/' | sort)
+        [ "$got" = "$(printf 'Flags=0\nNormPos(screen)=%s\nNormPos=%s\nShowCmd=2' "$Saved" "$Saved")" ] \
+            || fail "$file holds: $got"
+    done
+    echo "ok: position and minimised state kept, size saved"
     ;;
 esac
