@@ -210,8 +210,12 @@ void TWidgetPlacementWindow::setPlacement(const TWindowPlacement &record)
     const QRect outer(
         QPoint(n.left, n.top) + workAreaOrigin(), QSize(extent(n.left, n.right), extent(n.top, n.bottom)));
     // Before the window manager has framed the window its frame is unknown: the inside goes there for now.
-    if (n != placement().normal)
-        placeFrame(outer, knownFrame().value_or(QMargins()));
+    m_fitInner = m_window->size();
+    if (n != placement().normal) {
+        const QMargins frame = knownFrame().value_or(QMargins());
+        placeFrame(outer, frame);
+        m_fitInner = outer.size().shrunkBy(frame).expandedTo(QSize(1, 1));
+    }
     // Also when nothing moved: the frame may still come and has to fit in these bounds.
     m_fitOuter = outer;
     m_fitPending = true;
@@ -243,8 +247,12 @@ void TWidgetPlacementWindow::placeFrame(const QRect &outer, const QMargins &fram
 void TWidgetPlacementWindow::trackFrame()
 {
     const Qt::WindowStates state = m_window->windowState();
-    if ((state & (MaximizedStates | Qt::WindowMinimized)) || selfMaximized())
-        return; // a maximised or minimised window's frame may differ; it is fitted once back to normal
+    if ((state & (MaximizedStates | Qt::WindowMinimized)) || selfMaximized()) {
+        // A maximised or minimised window's frame may differ; it is fitted once back to normal, whatever size
+        // the way back gives it first.
+        m_fitInner = QSize();
+        return;
+    }
     const std::optional<QMargins> frame = knownFrame();
     if (!frame)
         return; // the window manager has not framed it yet
@@ -271,6 +279,10 @@ void TWidgetPlacementWindow::trackFrame()
     }
     if (m_fitAsked)
         return; // not answered yet
+    if (m_fitRequests == 0 && m_fitInner.isValid() && now.size() != m_fitInner) {
+        m_fitPending = false; // resized by someone else before the frame came
+        return;
+    }
     ++m_fitRequests;
     m_fitAsked = true;
     m_fitAskedFrom = now;

@@ -73,6 +73,7 @@ private:
     // The outer rectangle applied at show time. Until the window stands in it inside a known frame, it counts as
     // standing there; the window is fitted to it once the frame is known in normal state.
     QRect m_fitOuter;
+    QSize m_fitInner; // the inside's size asked for then
     bool m_fitPending = false;
     bool m_fitAsked = false;
     int m_fitRequests = 0;
