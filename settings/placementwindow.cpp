@@ -406,8 +406,8 @@ bool TWidgetPlacementWindow::nativeEventFilter(const QByteArray &eventType, void
 {
 #ifdef OQ_ASK_X11
     // The frame is known when the window manager says so, which may come after the window's last move.
-    const bool fitting = m_fitPending || (m_fitUntil.isValid() && m_fitUntil.elapsed() <= FitPeriodMs);
-    if (fitting && m_window && eventType == "xcb_generic_event_t") {
+    // Also after the fit: the normal bounds kept for saving are reckoned with the new frame.
+    if (m_window && eventType == "xcb_generic_event_t") {
         const auto *event = static_cast<const xcb_generic_event_t *>(message);
         if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
             const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
