@@ -10,7 +10,7 @@ packages=(
     clang libclang-rt-14-dev
     libgtest-dev libbenchmark-dev
     fortunes-min fortunes fortunes-de
-    xvfb xauth
+    xvfb xauth openbox x11-utils wmctrl xdotool weston qt6-wayland
     desktop-file-utils appstream lintian file
 )
 missing=()

@@ -65,6 +65,8 @@ TPlacementRect fitOntoWorkAreas(const TPlacementRect &rect, QSize minimum, const
     qint64 top = rect.top;
     qint64 width = std::max(qint64(rect.right) - rect.left, minWidth);
     qint64 height = std::max(qint64(rect.bottom) - rect.top, minHeight);
+    const qint64 storedWidth = width;
+    const qint64 storedHeight = height;
 
     if (!areas.isEmpty()) {
         // No window needs to be larger than all screens together.
@@ -74,11 +76,29 @@ TPlacementRect fitOntoWorkAreas(const TPlacementRect &rect, QSize minimum, const
         width = std::min(width, std::max<qint64>(extent.width(), minWidth));
         height = std::min(height, std::max<qint64>(extent.height(), minHeight));
 
-        const bool visible = std::any_of(areas.cbegin(), areas.cend(), [&](const QRect &a) {
-            return left < qint64(a.x()) + a.width() && left + width > a.x() && top < qint64(a.y()) + a.height()
-                && top + height > a.y();
-        });
-        if (!visible) {
+        const auto overlap = [&](const QRect &a) {
+            const qint64 w = std::min(left + width, qint64(a.x()) + a.width()) - std::max(left, qint64(a.x()));
+            const qint64 h = std::min(top + height, qint64(a.y()) + a.height()) - std::max(top, qint64(a.y()));
+            return w > 0 && h > 0 ? w * h : 0;
+        };
+        const bool visible = std::any_of(areas.cbegin(), areas.cend(), [&](const QRect &a) { return overlap(a) > 0; });
+        if (visible) {
+            // Its title bar within reach: the top edge on the area showing most of it, and a good part of its width.
+            const QRect &area = *std::max_element(areas.cbegin(), areas.cend(),
+                [&](const QRect &a, const QRect &b) { return overlap(a) < overlap(b); });
+            // A window cut down to fit the screens is wholly shown on them.
+            constexpr qint64 Reach = 100;
+            const auto range = [](qint64 v, qint64 lo, qint64 hi) { return std::clamp(v, lo, std::max(lo, hi)); };
+            if (width < storedWidth)
+                left = range(left, extent.x(), qint64(extent.x()) + extent.width() - width);
+            else
+                left = range(left, area.x() - (width - std::min(Reach, width)),
+                    qint64(area.x()) + area.width() - std::min(Reach, width));
+            if (height < storedHeight)
+                top = range(top, extent.y(), qint64(extent.y()) + extent.height() - height);
+            else
+                top = range(top, area.y(), qint64(area.y()) + area.height() - std::min(Reach, height));
+        } else {
             // The nearest place on the primary screen's work area.
             const QRect &primary = areas.first();
             width = std::max<qint64>(std::min<qint64>(width, primary.width()), minWidth);
@@ -206,6 +226,22 @@ void TFormPlacement::WritePlacementKeys(TIniFile &ini)
     TWindowPlacement record = m_owner->placement();
     if (m_owner->isMinimizedMainWindow())
         record.showCmd = TWindowPlacement::SwShowMinimized;
+    // A minimised state the window system could not apply stays stored while the window is as it opened.
+    const qint32 openedCmd
+        = m_openedState == wsMaximized ? TWindowPlacement::SwShowMaximized : TWindowPlacement::SwShowNormal;
+    if (m_keepMinimized && record.showCmd == openedCmd) {
+        record.showCmd = TWindowPlacement::SwShowMinimized;
+        record.flags = m_keptFlags;
+    }
+    // Where the window system doesn't tell the position, the one saved last is kept; the size is the window's.
+    TPlacementRect &normal = record.normal;
+    if (!m_owner->reportsPosition()) {
+        normal = { m_keptPosition.x(), m_keptPosition.y(),
+            qint32(std::clamp<qint64>(qint64(m_keptPosition.x()) + (qint64(normal.right) - normal.left),
+                std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())),
+            qint32(std::clamp<qint64>(qint64(m_keptPosition.y()) + (qint64(normal.bottom) - normal.top),
+                std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())) };
+    }
     ini.WriteNumber(IniSection, QLatin1String(FlagsKey), record.flags);
     ini.WriteNumber(IniSection, QLatin1String(ShowCmdKey), record.showCmd);
     ini.WriteNumber(IniSection, QLatin1String(PixelsPerInchKey), m_owner->pixelsPerInch());
@@ -216,8 +252,7 @@ void TFormPlacement::WritePlacementKeys(TIniFile &ini)
         = formatFour(record.minPosition.x(), record.minPosition.y(), record.maxPosition.x(), record.maxPosition.y());
     ini.WriteText(IniSection, QLatin1String(MinMaxPosKey) + suffix, minMax);
     ini.WriteText(IniSection, QLatin1String(MinMaxPosKey), minMax);
-    const TPlacementRect &n = record.normal;
-    const QString normPos = formatFour(n.left, n.top, n.right, n.bottom);
+    const QString normPos = formatFour(normal.left, normal.top, normal.right, normal.bottom);
     ini.WriteText(IniSection, QLatin1String(NormPosKey) + suffix, normPos);
     ini.WriteText(IniSection, QLatin1String(NormPosKey), normPos);
 }
@@ -225,6 +260,11 @@ void TFormPlacement::WritePlacementKeys(TIniFile &ini)
 void TFormPlacement::LoadPlacement()
 {
     m_saveDone = false;
+    m_keepMinimized = false;
+    if (m_owner) {
+        const TPlacementRect normal = m_owner->placement().normal;
+        m_keptPosition = QPoint(normal.left, normal.top);
+    }
     {
         TIniFile ini(IniFileName);
         // Data of an older version is not read; the store still counts as restored and saves at the next close.
@@ -289,6 +329,7 @@ void TFormPlacement::ReadPlacementKeys(const TIniFile &ini)
             }
             if (n.right > n.left) {
                 record.flags = flags;
+                m_keptPosition = QPoint(n.left, n.top);
                 n = fitOntoWorkAreas(n, m_owner->minimumOuterSize(), m_owner->workAreas());
                 m_owner->setPlacement(record);
             }
@@ -300,8 +341,14 @@ void TFormPlacement::ReadPlacementKeys(const TIniFile &ini)
         if (state == wsMinimized) {
             // The whole application minimises once the window is on screen; restoring it brings back the state
             // it was minimised from.
-            m_owner->setWindowState((flags & TWindowPlacement::RestoreToMaximized) ? wsMaximized : wsNormal);
-            m_owner->postMinimize();
+            m_openedState = (flags & TWindowPlacement::RestoreToMaximized) ? wsMaximized : wsNormal;
+            m_owner->setWindowState(m_openedState);
+            if (m_owner->canMinimize()) {
+                m_owner->postMinimize();
+            } else {
+                m_keepMinimized = true;
+                m_keptFlags = flags;
+            }
             return;
         }
         m_owner->setWindowState(state);

@@ -81,6 +81,12 @@ public:
     virtual QList<QRect> workAreas() const = 0;
     // The smallest outer size the window takes.
     virtual QSize minimumOuterSize() const = 0;
+    // Whether the window system tells where the window is (Wayland doesn't): without that, the position saved
+    // last is kept.
+    virtual bool reportsPosition() const { return true; }
+    // Whether the window can be minimised on request and be seen to be so; without that, a stored minimised
+    // state is kept as it was.
+    virtual bool canMinimize() const { return true; }
     // Shows a failure the way the application shows every failure; the caller goes on.
     virtual void showError(const QString &message) = 0;
 
@@ -139,6 +145,13 @@ private:
     void storeShowingErrors();
 
     TPlacementWindow *m_owner = nullptr;
+    // Where the window stood at the restore, or was stored to stand: kept when the window system doesn't tell.
+    QPoint m_keptPosition;
+    // A stored minimised state the window system could not apply: the state it opened in instead, and the
+    // flags stored with it. Saved back as long as the window stays in that state.
+    bool m_keepMinimized = false;
+    TWindowState m_openedState = wsNormal;
+    qint32 m_keptFlags = 0;
     bool m_restoreDone = false;
     bool m_saveDone = false;
     bool m_savingOnDestroy = false;
@@ -175,8 +188,10 @@ std::array<qint32, 4> readFour(const QString &text, const std::array<qint32, 4> 
 TWindowState stateFromShowCmd(qint32 showCmd, TWindowState otherwise);
 
 // A stored normal rectangle made fit to be shown: its size clamped between the window's minimum and the extent of
-// all work areas, and, when it lies wholly off every work area (a screen that is gone), moved onto the primary
-// one (areas.first()), keeping its size where it fits. Without work areas only the minimum applies.
+// all work areas; when it lies wholly off every work area (a screen that is gone), moved onto the primary one
+// (areas.first()), keeping its size where it fits; when it lies partly off, moved just enough that its top edge
+// is inside the work area that shows most of it and at least 100 pixels of its width (all of a narrower one) are
+// on that area, so its title bar can be reached. Without work areas only the minimum applies.
 TPlacementRect fitOntoWorkAreas(const TPlacementRect &rect, QSize minimum, const QList<QRect> &areas);
 
 } // namespace oq::placement

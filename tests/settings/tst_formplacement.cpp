@@ -24,6 +24,8 @@ public:
     bool visible = false;
     bool sizeable = true;
     bool applicationMinimized = false;
+    bool positions = true; // Wayland tells no positions and minimises no window on request
+    bool minimizes = true;
     int minimizePosts = 0;
     QSize screen { 1024, 768 };
     qint32 ppi = 96;
@@ -56,6 +58,8 @@ public:
     qint32 pixelsPerInch() const override { return ppi; }
     QList<QRect> workAreas() const override { return areas; }
     QSize minimumOuterSize() const override { return QSize(120, 80); }
+    bool reportsPosition() const override { return positions; }
+    bool canMinimize() const override { return minimizes; }
     void showError(const QString &message) override { errors << message; }
 
     void show()
@@ -205,22 +209,6 @@ private Q_SLOTS:
         QTest::newRow("older version: nothing read")
             << QByteArray("FormVersion=-1\nNormPos=10,20,300,400\nShowCmd=3") << true << designed << wsNormal << 0;
 
-        // Bounds no screen can show well.
-        QTest::newRow("wholly off the screen: moved onto it")
-            << QByteArray("NormPos=2000,100,2477,360") << true << "547,100,1024,360" << wsNormal << 0;
-        QTest::newRow("above and left of the screen")
-            << QByteArray("NormPos=-900,-700,-423,-440") << true << "0,0,477,260" << wsNormal << 0;
-        QTest::newRow("partly on the screen: kept")
-            << QByteArray("NormPos=-400,-100,77,160") << true << "-400,-100,77,160" << wsNormal << 0;
-        QTest::newRow("smaller than the window can be")
-            << QByteArray("NormPos=10,20,11,21") << true << "10,20,130,100" << wsNormal << 0;
-        QTest::newRow("bottom above top")
-            << QByteArray("NormPos=10,300,400,200") << true << "10,300,400,380" << wsNormal << 0;
-        QTest::newRow("absurdly large") << QByteArray("NormPos=0,0,2000000000,2000000000") << true << "0,0,1024,768"
-                                        << wsNormal << 0;
-        QTest::newRow("extreme numbers") << QByteArray("NormPos=-2147483648,-2147483648,2147483647,2147483647") << true
-                                         << "0,0,1024,768" << wsNormal << 0;
-
         // Show commands.
         for (const int cmd : { 1, 5, 9 })
             QTest::addRow("ShowCmd %d: normal", cmd)
@@ -260,6 +248,83 @@ private Q_SLOTS:
         // Never closed, the stores would save at destruction; nothing to see here.
         for (TFormPlacement *attached : window.stores())
             attached->Active = false;
+    }
+
+    // Bounds no screen can show well, and a platform that tells no positions: what is applied, what is saved
+    // ("flags,showCmd,normal"; on Wayland the window reports a place of its own and was widened by 20).
+    void placesAndPlatforms_data()
+    {
+        QTest::addColumn<QByteArray>("keys");
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<bool>("wayland");
+        QTest::addColumn<bool>("minimizes");
+        QTest::addColumn<QString>("applied");
+        QTest::addColumn<QString>("saved");
+        const QSize s1024(1024, 768);
+        QTest::newRow("wholly off the screen: moved onto it")
+            << QByteArray("NormPos=2000,100,2477,360") << s1024 << false << true << "547,100,1024,360"
+            << "0,1,547,100,1024,360";
+        QTest::newRow("above and left of the screen") << QByteArray("NormPos=-900,-700,-423,-440") << s1024 << false
+                                                      << true << "0,0,477,260" << "0,1,0,0,477,260";
+        QTest::newRow("title bar above the screen") << QByteArray("NormPos=-200,-100,300,200") << s1024 << false
+                                                    << true << "-200,0,300,300" << "0,1,-200,0,300,300";
+        QTest::newRow("all but 50 pixels left of it") << QByteArray("NormPos=-450,50,50,350") << s1024 << false << true
+                                                      << "-400,50,100,350" << "0,1,-400,50,100,350";
+        QTest::newRow("title bar below it") << QByteArray("NormPos=100,760,600,1060") << s1024 << false << true
+                                            << "100,668,600,968" << "0,1,100,668,600,968";
+        QTest::newRow("saved on a larger screen") << QByteArray("NormPos=100,100,1124,868") << QSize(800, 600) << false
+                                                  << true << "0,0,800,600" << "0,1,0,0,800,600";
+        QTest::newRow("smaller than the window can be") << QByteArray("NormPos=10,20,11,21") << s1024 << false << true
+                                                        << "10,20,130,100" << "0,1,10,20,130,100";
+        QTest::newRow("bottom above top") << QByteArray("NormPos=10,300,400,200") << s1024 << false << true
+                                          << "10,300,400,380" << "0,1,10,300,400,380";
+        QTest::newRow("extreme numbers") << QByteArray("NormPos=-2147483648,-2147483648,2147483647,2147483647")
+                                         << s1024 << false << true << "0,0,1024,768" << "0,1,0,0,1024,768";
+        QTest::newRow("Wayland: position kept, size saved") << QByteArray("NormPos=300,300,800,600") << s1024 << true
+                                                            << false << "300,300,800,600" << "0,1,300,300,820,600";
+        QTest::newRow("Wayland: stored place kept as it was") << QByteArray("NormPos=-200,-100,300,200") << s1024
+                                                              << true << false << "-200,0,300,300"
+                                                              << "0,1,-200,-100,320,200";
+        QTest::newRow("Wayland: nothing stored") << QByteArray() << s1024 << true << false << rectText(Designed)
+                                                 << "0,1,462,235,959,495";
+        QTest::newRow("Wayland: minimised kept") << QByteArray("ShowCmd=2\nNormPos=10,20,300,400") << s1024 << true
+                                                 << false << "10,20,300,400" << "0,2,10,20,320,400";
+        QTest::newRow("Wayland: minimised from maximised kept") << QByteArray("ShowCmd=2\nFlags=2") << s1024 << true
+                                                                << false << rectText(Designed) << "2,2,462,235,959,495";
+        QTest::newRow("no window manager: minimised kept") << QByteArray("ShowCmd=2\nNormPos=10,20,300,400") << s1024
+                                                           << false << false << "10,20,300,400" << "0,2,10,20,300,400";
+    }
+
+    void placesAndPlatforms()
+    {
+        QFETCH(QByteArray, keys);
+        QFETCH(QSize, screen);
+        QFETCH(bool, wayland);
+        QFETCH(bool, minimizes);
+        QFETCH(QString, applied);
+        QFETCH(QString, saved);
+        writeFile("ombryquote.ini", "[Position]\n" + keys + "\n");
+        {
+            FakeWindow window;
+            window.screen = screen;
+            window.areas = { QRect(QPoint(0, 0), screen) };
+            window.positions = !wayland;
+            window.minimizes = minimizes;
+            attachStores(window);
+            window.show();
+            QCOMPARE(rectText(window.record.normal), applied);
+            QCOMPARE(window.minimizePosts, 0);
+            if (wayland) {
+                const TPlacementRect &n = window.record.normal;
+                window.record.normal = { -3, -30, -3 + n.right - n.left + 20, -30 + n.bottom - n.top };
+            }
+            window.close();
+        }
+        const TIniFile ini(QStringLiteral("OMBRYQuote.ini"));
+        const QString normPos = ini.ReadText("Position", "NormPos", QString());
+        QCOMPARE(ini.ReadText("Position", "NormPos" + oq::placement::screenSuffix(screen), QString()), normPos);
+        QCOMPARE(QStringLiteral("%1,%2,").arg(ini.ReadNumber("Position", "Flags", -1)).arg(
+                     ini.ReadNumber("Position", "ShowCmd", -1)) + normPos, saved);
     }
 
     void twoStores_data()

@@ -45,6 +45,8 @@ private:
     {
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // Exposed, the frame is known and the window fitted into it.
+        QCoreApplication::processEvents();
     }
 
     static QRect workArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
@@ -92,6 +94,8 @@ private Q_SLOTS:
         QTest::newRow("place and size") << QByteArray("NormPos=20,30,520,330") << QRect(20, 30, 500, 300);
         QTest::newRow("a monitor that is gone")
             << QByteArray("NormPos=5000,40,5500,340") << QRect(workArea().width() - 500, 40, 500, 300);
+        QTest::newRow("title bar above the screen")
+            << QByteArray("NormPos=-200,-100,300,200") << QRect(-200, 0, 500, 300);
         QTest::newRow("too small") << QByteArray("NormPos=20,30,21,31") << QRect();
     }
 
