@@ -73,7 +73,7 @@ QStringList findQuoteTitles(const QuoteIndex &index, QStringView text)
     const QList<qint32> found = findQuotes(index, text);
     titles.reserve(found.size());
     for (qint32 q : found)
-        titles.append(index.QuoteTitles.at(q));
+        titles.append(index.QuoteTitles.shown(q));
     sortTitles(titles);
     return titles;
 }

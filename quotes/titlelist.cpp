@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "titlelist.h"
 
+#include "core/controlcodes.h"
 #include "core/memory.h"
 #include "quotes/quoteindex.h"
 
@@ -22,6 +23,12 @@ void TitleList::build(const qint32 *firstLines, qint32 count)
 QString TitleList::at(qint32 q) const
 {
     return parts(q).toString();
+}
+
+QString TitleList::shown(qint32 q) const
+{
+    const QString letters = withoutControlCodes(text(q));
+    return TitleParts::ofQuote(letters, q).toString();
 }
 
 QStringList TitleList::toStringList() const

@@ -112,6 +112,10 @@ public:
         const Span &s = m_spans[size_t(q)];
         return QStringView(m_lines->buffer()).mid(s.start, s.length);
     }
+    // Title q as the lists show it: the terminal codes of old fortune entries
+    // (overstrikes, colours) worked out to the letters they make, as the pane
+    // shows them; the same as at(q) for a title without control characters.
+    QString shown(qint32 q) const;
     // Title q, to be read a character at a time.
     TitleParts parts(qint32 q) const { return TitleParts::ofQuote(text(q), q); }
     QStringList toStringList() const;

@@ -41,7 +41,7 @@ public:
     bool isSorting() const { return m_worker.joinable(); }
 
     // The title shown in `row`.
-    QString title(int row) const { return m_titles->at(m_order[size_t(row)]); }
+    QString title(int row) const { return m_titles->shown(m_order[size_t(row)]); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -209,7 +209,8 @@ private Q_SLOTS:
 
     void model_fewTitles_filledAtOnce()
     {
-        const IndexedTitles list({ "cherry", "Apple", "banana" });
+        // Terminal codes of old fortune entries are shown as the letters they make.
+        const IndexedTitles list({ "ch\x1B[1;31mer\x1B[0mry", "Apple", "b\bbanana" });
         TitleListModel model;
         QSignalSpy filled(&model, &TitleListModel::filled);
         model.setTitles(list.titles);
