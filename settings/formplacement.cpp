@@ -333,6 +333,21 @@ void TFormPlacement::ReadPlacementKeys(const TIniFile &ini)
                 n = fitOntoWorkAreas(n, m_owner->minimumOuterSize(), m_owner->workAreas());
                 m_owner->setPlacement(record);
             }
+        } else if (const QList<QRect> areas = m_owner->workAreas(); !areas.isEmpty()) {
+            // Nothing stored (a first run): the designed place, moved wholly onto the primary screen where a
+            // small or scaled screen would leave part of it off.
+            const QRect &primary = areas.first();
+            TPlacementRect &n = record.normal;
+            const qint64 width = std::min<qint64>(qint64(n.right) - n.left, primary.width());
+            const qint64 height = std::min<qint64>(qint64(n.bottom) - n.top, primary.height());
+            if (width > 0 && height > 0
+                && !primary.contains(QRect(n.left, n.top, n.right - n.left, n.bottom - n.top))) {
+                n.left = qint32(std::clamp<qint64>(n.left, primary.x(), primary.x() + primary.width() - width));
+                n.top = qint32(std::clamp<qint64>(n.top, primary.y(), primary.y() + primary.height() - height));
+                n.right = qint32(n.left + width);
+                n.bottom = qint32(n.top + height);
+                m_owner->setPlacement(record);
+            }
         }
     }
 

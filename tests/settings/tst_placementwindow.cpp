@@ -6,6 +6,8 @@
 #include "forms/ombryquotefm.h"
 #include "settings/inifile.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QScreen>
@@ -29,6 +31,23 @@ class TestPlacementWindow : public QObject
 
 private:
     QStringList m_errors;
+
+    // Where a first run puts the designed window: wholly on the screen.
+    static QRect designedOnScreen()
+    {
+        const QRect area = workArea();
+        QRect frame = DesignedFrame.translated(area.topLeft());
+        frame.moveRight(std::min(frame.right(), area.right()));
+        frame.moveBottom(std::min(frame.bottom(), area.bottom()));
+        return frame;
+    }
+
+    // The same as the saved normal rectangle: left, top, right, bottom.
+    static QString designedOnScreenText()
+    {
+        const QRect r = designedOnScreen().translated(-workArea().topLeft());
+        return QStringLiteral("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.right() + 1).arg(r.bottom() + 1);
+    }
 
     static QString path(const char *name) { return oq::profileFilePath(QLatin1String(name)); }
 
@@ -69,7 +88,7 @@ private Q_SLOTS:
         {
             TQuoteForm form;
             showForm(form);
-            QTRY_COMPARE(form.frameGeometry(), DesignedFrame.translated(workArea().topLeft()));
+            QTRY_COMPARE(form.frameGeometry(), designedOnScreen());
             frame = form.windowHandle()->frameMargins();
             QVERIFY(form.close());
         }
@@ -81,7 +100,7 @@ private Q_SLOTS:
             = "-1,-1," + QByteArray::number(-frame.left()) + "," + QByteArray::number(-frame.bottom());
         const QByteArray keys = "FormVersion=0\nFlags=0\nShowCmd=1\nPixelsPerInch="
             + QByteArray::number(qRound(screen->logicalDotsPerInchY())) + "\nMinMaxPos" + suffix + "=" + minMax
-            + "\nMinMaxPos=" + minMax + "\nNormPos" + suffix + "=462,235,939,495\nNormPos=462,235,939,495\nVisible=0\n";
+            + "\nMinMaxPos=" + minMax + "\nNormPos" + suffix + "=" + designedOnScreenText().toLatin1() + "\nNormPos=" + designedOnScreenText().toLatin1() + "\nVisible=0\n";
         QCOMPARE(readFile(path("ombryquote.ini")),
             "[Position]\n" + keys + "\n[quotefile]\nfilename=Quote.txt\nFontSize=8\n");
         QCOMPARE(readFile(path("OmbryQuote")), "[FormStorage]\n" + keys);
@@ -148,34 +167,34 @@ private Q_SLOTS:
         {
             TQuoteForm form;
             showForm(form);
-            QTRY_COMPARE(form.frameGeometry(), DesignedFrame.translated(workArea().topLeft()));
+            QTRY_COMPARE(form.frameGeometry(), designedOnScreen());
             form.showMinimized();
             QTRY_VERIFY(form.isMinimized());
             QVERIFY(form.close());
             const TIniFile ini(QStringLiteral("OmbryQuote"));
             QCOMPARE(ini.ReadNumber("FormStorage", "ShowCmd", 0), 2);
             QCOMPARE(ini.ReadNumber("FormStorage", "Flags", -1), 0);
-            QCOMPARE(ini.ReadText("FormStorage", "NormPos", QString()), QStringLiteral("462,235,939,495"));
+            QCOMPARE(ini.ReadText("FormStorage", "NormPos", QString()), designedOnScreenText());
         }
         TQuoteForm form;
         showForm(form);
         // Shown normal first, then minimised.
         QTRY_VERIFY(form.isMinimized());
         form.showNormal();
-        QTRY_COMPARE(form.frameGeometry(), DesignedFrame.translated(workArea().topLeft()));
+        QTRY_COMPARE(form.frameGeometry(), designedOnScreen());
     }
 
     void closeAbandoned_savesAgainAtTheNextClose()
     {
         TQuoteForm form;
         showForm(form);
-        QTRY_COMPARE(form.frameGeometry(), DesignedFrame.translated(workArea().topLeft()));
+        QTRY_COMPARE(form.frameGeometry(), designedOnScreen());
         // The settings cannot be written: the close is abandoned once, after the stores saved.
         QFile::remove(path("ombryquote.ini"));
         QVERIFY(QDir().mkpath(path("ombryquote.ini")));
         QVERIFY(!form.close());
         QCOMPARE(TIniFile(QStringLiteral("OmbryQuote")).ReadText("FormStorage", "NormPos", QString()),
-            QStringLiteral("462,235,939,495"));
+            designedOnScreenText());
         QVERIFY(QDir(path("ombryquote.ini")).removeRecursively());
         form.move(workArea().topLeft() + QPoint(10, 10));
         QTRY_COMPARE(form.frameGeometry().topLeft(), workArea().topLeft() + QPoint(10, 10));
