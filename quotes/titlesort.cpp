@@ -20,6 +20,7 @@
 // sorted runs are merged by it.
 #include "titlesort.h"
 
+#include "core/memory.h"
 #include "quotes/quoteindex.h"
 
 #include <QCollator>
@@ -406,6 +407,13 @@ std::vector<qint32> titleOrder(const TitleList &titles, const QLocale &locale)
 std::vector<qint32> titleOrder(const QStringList &titles, const QLocale &locale)
 {
     return orderOf(StringTitles { titles }, locale);
+}
+
+std::vector<qint32> titleOrderOnWorker(const TitleList &titles, const QLocale &locale)
+{
+    std::vector<qint32> order = titleOrder(titles, locale);
+    releaseFreeHeap();
+    return order;
 }
 
 bool asciiOrderIsExact(const QLocale &locale)
