@@ -134,6 +134,14 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext &context, const QString 
 
 } // namespace
 
+QStringList decodeArguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    return arguments;
+}
+
 CommandLine parseCommandLine(const QStringList &arguments)
 {
     Options options;
@@ -226,6 +234,15 @@ QString missingDisplayReason()
         return QStringLiteral("There is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set).");
 #endif
     return QString();
+}
+
+bool canOpenWindow()
+{
+    const QString reason = missingDisplayReason();
+    if (reason.isEmpty())
+        return true;
+    std::fprintf(stderr, "ombryquote: %s\n", qPrintable(reason));
+    return false;
 }
 
 DisplayConnectionGuard::DisplayConnectionGuard()

@@ -33,6 +33,9 @@ struct CommandLine
 // The exit status of a refused command line.
 inline constexpr int UsageExitStatus = 2;
 
+// The program's arguments as strings, decoded as file names are.
+QStringList decodeArguments(int argc, char *argv[]);
+
 // Parses the program's arguments; arguments[0] is the program as it was started.
 CommandLine parseCommandLine(const QStringList &arguments);
 
@@ -52,6 +55,9 @@ QString missingDisplayReason();
 
 // The exit status when the window cannot be opened.
 inline constexpr int NoDisplayExitStatus = 1;
+
+// Whether the window can be opened here; when not, says why on standard error.
+bool canOpenWindow();
 
 // Held while the application object is made. A display that is named but
 // cannot be reached (no server on it, access refused, no compositor) then

@@ -15,6 +15,16 @@
 
 namespace oq {
 
+void tuneHeapForLargeBlocks()
+{
+#if defined(__GLIBC__)
+    // Otherwise the C library raises this bound as large blocks are freed
+    // and keeps later ones in the heap of the thread that read them, where
+    // nothing else reuses them.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
+}
+
 void prefaultForWriting(void *begin, std::size_t bytes)
 {
 #if defined(__linux__)

@@ -6,6 +6,11 @@
 
 namespace oq {
 
+// Sets the heap up for the program's large blocks, such as a quote file's
+// text and bytes: each is mapped on its own and given back when freed. Call
+// once, before the first thread starts.
+void tuneHeapForLargeBlocks();
+
 // Maps the pages of [begin, begin + bytes) ready for writing in one call, so
 // that filling a large new buffer does not stop at every page for the system
 // to supply it (on some virtual machines that costs more than the writing).

@@ -4,7 +4,6 @@
 #include "controls/rxspeedbutton.h"
 #include "controls/rxspinbutton.h"
 #include "core/exception.h"
-#include "core/memory.h"
 #include "forms/errordisplay.h"
 #include "forms/filedrop.h"
 #include "forms/helpviewer.h"
@@ -488,12 +487,8 @@ void TQuoteForm::LoadFile()
     m_fileWatcher->watch(QuoteFileName);
     QuoteList->titles()->clear();
     // At start-up the file has been read ahead while the windows were built.
-    bool read = false;
-    if (!oq::QuotePrefetch::take(QuoteFileName, Index, &read))
-        read = Index.load(QuoteFileName);
-    if (read)
+    if (oq::QuotePrefetch::load(QuoteFileName, Index))
         m_unreadStartupFile.clear();
-    oq::releaseFreeHeap();
     setWindowTitle(oq::captionText(QuoteFileName));
     // The drop-down is filled in one step once the titles are sorted, on a
     // worker thread when there are many.

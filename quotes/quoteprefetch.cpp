@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "quoteprefetch.h"
 
+#include "core/memory.h"
 #include "quotes/quoteindex.h"
 #include "quotes/titlesort.h"
 
@@ -75,6 +76,15 @@ bool take(const QString &fileName, QuoteIndex &index, bool *read)
     r.index.reset();
     r.fileName.clear();
     return same;
+}
+
+bool load(const QString &fileName, QuoteIndex &index)
+{
+    bool read = false;
+    if (!take(fileName, index, &read))
+        read = index.load(fileName);
+    releaseFreeHeap();
+    return read;
 }
 
 } // namespace oq::QuotePrefetch

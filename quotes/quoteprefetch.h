@@ -20,6 +20,12 @@ void start(const QString &fileName);
 // leaves both alone. Whatever was read ahead is given up either way.
 bool take(const QString &fileName, QuoteIndex &index, bool *read = nullptr);
 
+// Loads `fileName` into `index`: takes the read ahead when it is that file,
+// else reads it now. Returns whether the file was read, as QuoteIndex::load
+// does. The pages of the index replaced, and of the read ahead, are given
+// back to the system.
+bool load(const QString &fileName, QuoteIndex &index);
+
 } // namespace QuotePrefetch
 
 } // namespace oq

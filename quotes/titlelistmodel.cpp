@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "titlelistmodel.h"
 
-#include "core/memory.h"
-
 #include <QMetaObject>
 
 #if defined(__linux__)
@@ -49,9 +47,7 @@ void TitleListModel::setTitles(const TitleList &titles, const QLocale &locale)
     const quint64 generation = m_generation;
     m_worker = std::thread([this, &titles, locale, generation] {
         yieldToTheWindow();
-        m_sorted = titleOrder(titles, locale);
-        // The sort's keys are freed by now; their pages need not stay.
-        releaseFreeHeap();
+        m_sorted = titleOrderOnWorker(titles, locale);
         QMetaObject::invokeMethod(
             this, [this, generation] { finishSort(generation); }, Qt::QueuedConnection);
     });

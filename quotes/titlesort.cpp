@@ -20,6 +20,7 @@
 // sorted runs are merged by it.
 #include "titlesort.h"
 
+#include "core/memory.h"
 #include "quotes/quoteindex.h"
 
 #include <QCollator>
@@ -245,26 +246,34 @@ struct IndexTitles
     QStringView made(qint32) const { return {}; }
 };
 
-template <typename Titles> std::vector<qint32> orderOf(const Titles &titles, const QLocale &locale)
+// The sort of one list of titles, in four steps: the titles made only of
+// ranked ASCII characters are split from the others; they are sorted by
+// their ranks; the others by the collator; and the two runs are merged.
+template <typename Titles> class TitleSorter
 {
-    const qint32 count = titles.count();
-    const AsciiRanks &ranks = asciiRanks(locale);
-    const QCollator collator = titleCollator(locale);
-    // Titles the collator finds equal: by their codes, then by position.
-    auto tieLess = [&titles](qint32 a, qint32 b) {
-        const TitleParts x = titles.parts(a);
-        const TitleParts y = titles.parts(b);
-        const qsizetype nx = x.size();
-        const qsizetype ny = y.size();
-        for (qsizetype k = 0, n = std::min(nx, ny); k < n; ++k) {
-            const char16_t cx = x.at(k);
-            const char16_t cy = y.at(k);
-            if (cx != cy)
-                return cx < cy;
+public:
+    TitleSorter(const Titles &titles, const QLocale &locale)
+        : m_titles(titles), m_ranks(asciiRanks(locale)), m_collator(titleCollator(locale))
+    {
+        // The ranks of a text's characters as its title has them.
+        m_textRank = m_ranks.rank;
+        if constexpr (Titles::RoundBrackets) {
+            m_textRank[u'['] = m_ranks.rank[u'('];
+            m_textRank[u']'] = m_ranks.rank[u')'];
         }
-        return nx != ny ? nx < ny : a < b;
-    };
+        for (QChar c : QStringView(u" []0123456789"))
+            m_numbersRanked = m_numbersRanked && m_ranks.rank[c.unicode()];
+    }
 
+    std::vector<qint32> order()
+    {
+        splitRankedTitles();
+        sortRankedTitles();
+        sortOtherTitles();
+        return mergedRuns();
+    }
+
+private:
     // ASCII titles: the ranks of their first eight characters packed into
     // one number, which decides most comparisons without reading the text;
     // the ranks of the rest are looked up as a comparison needs them.
@@ -276,124 +285,167 @@ template <typename Titles> std::vector<qint32> orderOf(const Titles &titles, con
         qint32 item;
         quint64 head() const { return (quint64(headHigh) << 32) | headLow; }
     };
-    // The ranks of a text's characters as its title has them.
-    std::array<quint8, 128> textRank = ranks.rank;
-    if constexpr (Titles::RoundBrackets) {
-        textRank[u'['] = ranks.rank[u'('];
-        textRank[u']'] = ranks.rank[u')'];
+
+    // Titles the collator finds equal: by their codes, then by position.
+    bool tieLess(qint32 a, qint32 b) const
+    {
+        const TitleParts x = m_titles.parts(a);
+        const TitleParts y = m_titles.parts(b);
+        const qsizetype nx = x.size();
+        const qsizetype ny = y.size();
+        for (qsizetype k = 0, n = std::min(nx, ny); k < n; ++k) {
+            const char16_t cx = x.at(k);
+            const char16_t cy = y.at(k);
+            if (cx != cy)
+                return cx < cy;
+        }
+        return nx != ny ? nx < ny : a < b;
     }
-    bool numbersRanked = true;
-    for (QChar c : QStringView(u" []0123456789"))
-        numbersRanked = numbersRanked && ranks.rank[c.unicode()];
-    auto covered = [&](const TitleParts &t) {
-        if (t.number >= 0 && !numbersRanked)
+
+    // Whether every character of the title has a rank.
+    bool covered(const TitleParts &t) const
+    {
+        if (t.number >= 0 && !m_numbersRanked)
             return false;
         for (QChar ch : t.text) {
             const char16_t c = ch.unicode();
-            if (c >= 128 || !textRank[c])
+            if (c >= 128 || !m_textRank[c])
                 return false;
         }
         return true;
-    };
-    std::vector<Ranked> ranked;
-    std::vector<qint32> others;
-    if (ranks.exact)
-        ranked.reserve(size_t(count));
-    for (qint32 i = 0; i < count; ++i) {
-        const TitleParts t = titles.parts(i);
-        if (ranks.exact && covered(t)) {
-            // Ranks start at 1, so the 0 filling a short title sorts first.
-            const qsizetype n = t.size();
-            quint64 head = 0;
-            for (qsizetype k = 0; k < 8; ++k)
-                head = (head << 8) | (k < n ? ranks.rank[t.at(k)] : 0u);
-            ranked.push_back(Ranked { quint32(head >> 32), quint32(head), i });
-        } else {
-            others.push_back(i);
+    }
+
+    void splitRankedTitles()
+    {
+        const qint32 count = m_titles.count();
+        if (m_ranks.exact)
+            m_ranked.reserve(size_t(count));
+        for (qint32 i = 0; i < count; ++i) {
+            const TitleParts t = m_titles.parts(i);
+            if (m_ranks.exact && covered(t)) {
+                // Ranks start at 1, so the 0 filling a short title sorts first.
+                const qsizetype n = t.size();
+                quint64 head = 0;
+                for (qsizetype k = 0; k < 8; ++k)
+                    head = (head << 8) | (k < n ? m_ranks.rank[t.at(k)] : 0u);
+                m_ranked.push_back(Ranked { quint32(head >> 32), quint32(head), i });
+            } else {
+                m_others.push_back(i);
+            }
         }
     }
-    std::sort(ranked.begin(), ranked.end(), [&](const Ranked &a, const Ranked &b) {
+
+    bool rankedLess(const Ranked &a, const Ranked &b) const
+    {
         if (a.head() != b.head())
             return a.head() < b.head();
-        const TitleParts x = titles.parts(a.item);
-        const TitleParts y = titles.parts(b.item);
+        const TitleParts x = m_titles.parts(a.item);
+        const TitleParts y = m_titles.parts(b.item);
         const qsizetype nx = x.size();
         const qsizetype ny = y.size();
         // Most titles differ within their texts: read straight from them.
         const qsizetype plain = std::min(x.text.size(), y.text.size());
         qsizetype k = 8;
         for (; k < plain; ++k) {
-            const quint8 rx = textRank[x.text[k].unicode()];
-            const quint8 ry = textRank[y.text[k].unicode()];
+            const quint8 rx = m_textRank[x.text[k].unicode()];
+            const quint8 ry = m_textRank[y.text[k].unicode()];
             if (rx != ry)
                 return rx < ry;
         }
         for (const qsizetype n = std::min(nx, ny); k < n; ++k) {
-            const quint8 rx = ranks.rank[x.at(k)];
-            const quint8 ry = ranks.rank[y.at(k)];
+            const quint8 rx = m_ranks.rank[x.at(k)];
+            const quint8 ry = m_ranks.rank[y.at(k)];
             if (rx != ry)
                 return rx < ry;
         }
         if (nx != ny)
             return nx < ny;
         return tieLess(a.item, b.item);
-    });
-
-    // Other titles, few in most files: by the collator itself. Titles not
-    // held whole are made once into one buffer for it (a title has no line
-    // end), slot[i] the line of title i there; the ranked titles the merge
-    // compares with them are made as it goes.
-    LineList made;
-    std::vector<qint32> slot;
-    if constexpr (!Titles::Made) {
-        slot.assign(size_t(count), -1);
-        for (qint32 o : others) {
-            slot[size_t(o)] = made.size();
-            made.append(titles.string(o));
-        }
     }
-    auto textOf = [&](qint32 i, QString &scratch) -> QStringView {
+
+    void sortRankedTitles()
+    {
+        std::sort(m_ranked.begin(), m_ranked.end(),
+            [this](const Ranked &a, const Ranked &b) { return rankedLess(a, b); });
+    }
+
+    // A title's text for the collator. Titles not held whole: the other
+    // titles are made once into one buffer (a title has no line end),
+    // m_slot[i] the line of title i there; a ranked title is written into
+    // `scratch`, which the comparisons reuse.
+    QStringView textOf(qint32 i, QString &scratch) const
+    {
         if constexpr (Titles::Made) {
-            return titles.made(i);
+            return m_titles.made(i);
         } else {
-            if (slot[size_t(i)] >= 0)
-                return made.at(slot[size_t(i)]);
-            // Written into a buffer the comparisons reuse.
-            titles.parts(i).writeTo(scratch);
+            if (m_slot[size_t(i)] >= 0)
+                return m_made.at(m_slot[size_t(i)]);
+            m_titles.parts(i).writeTo(scratch);
             return scratch;
         }
-    };
-    QString scratchA;
-    QString scratchB;
-    auto less = [&](qint32 a, qint32 b) {
-        const int c = collator.compare(textOf(a, scratchA), textOf(b, scratchB));
-        return c != 0 ? c < 0 : tieLess(a, b);
-    };
-    std::sort(others.begin(), others.end(), less);
-
-    // The two runs merged.
-    std::vector<qint32> order;
-    order.reserve(size_t(count));
-    // Each other title goes after the ranked titles that do not sort after
-    // it, found by steps that double and then halve.
-    size_t r = 0;
-    for (qint32 o : others) {
-        size_t lo = r;
-        size_t hi = r;
-        for (size_t step = 1; hi < ranked.size() && !less(o, ranked[hi].item); step *= 2) {
-            lo = hi + 1;
-            hi = r + step;
-        }
-        hi = std::min(hi, ranked.size());
-        const auto end = std::partition_point(ranked.begin() + qsizetype(lo), ranked.begin() + qsizetype(hi),
-            [&](const Ranked &x) { return !less(o, x.item); });
-        for (; ranked.begin() + qsizetype(r) != end; ++r)
-            order.push_back(ranked[r].item);
-        order.push_back(o);
     }
-    for (; r < ranked.size(); ++r)
-        order.push_back(ranked[r].item);
-    return order;
+
+    bool collatorLess(qint32 a, qint32 b)
+    {
+        const int c = m_collator.compare(textOf(a, m_scratchA), textOf(b, m_scratchB));
+        return c != 0 ? c < 0 : tieLess(a, b);
+    }
+
+    // Other titles, few in most files: by the collator itself.
+    void sortOtherTitles()
+    {
+        if constexpr (!Titles::Made) {
+            m_slot.assign(size_t(m_titles.count()), -1);
+            for (qint32 o : m_others) {
+                m_slot[size_t(o)] = m_made.size();
+                m_made.append(m_titles.string(o));
+            }
+        }
+        std::sort(m_others.begin(), m_others.end(), [this](qint32 a, qint32 b) { return collatorLess(a, b); });
+    }
+
+    std::vector<qint32> mergedRuns()
+    {
+        std::vector<qint32> order;
+        order.reserve(m_ranked.size() + m_others.size());
+        // Each other title goes after the ranked titles that do not sort
+        // after it, found by steps that double and then halve.
+        size_t r = 0;
+        for (qint32 o : m_others) {
+            size_t lo = r;
+            size_t hi = r;
+            for (size_t step = 1; hi < m_ranked.size() && !collatorLess(o, m_ranked[hi].item); step *= 2) {
+                lo = hi + 1;
+                hi = r + step;
+            }
+            hi = std::min(hi, m_ranked.size());
+            const auto end = std::partition_point(m_ranked.begin() + qsizetype(lo), m_ranked.begin() + qsizetype(hi),
+                [&](const Ranked &x) { return !collatorLess(o, x.item); });
+            for (; m_ranked.begin() + qsizetype(r) != end; ++r)
+                order.push_back(m_ranked[r].item);
+            order.push_back(o);
+        }
+        for (; r < m_ranked.size(); ++r)
+            order.push_back(m_ranked[r].item);
+        return order;
+    }
+
+    const Titles &m_titles;
+    const AsciiRanks &m_ranks;
+    const QCollator m_collator;
+    std::array<quint8, 128> m_textRank {};
+    bool m_numbersRanked = true;
+    std::vector<Ranked> m_ranked;
+    std::vector<qint32> m_others;
+    LineList m_made;
+    std::vector<qint32> m_slot;
+    QString m_scratchA;
+    QString m_scratchB;
+};
+
+template <typename Titles> std::vector<qint32> orderOf(const Titles &titles, const QLocale &locale)
+{
+    return TitleSorter<Titles>(titles, locale).order();
 }
 
 } // namespace
@@ -406,6 +458,13 @@ std::vector<qint32> titleOrder(const TitleList &titles, const QLocale &locale)
 std::vector<qint32> titleOrder(const QStringList &titles, const QLocale &locale)
 {
     return orderOf(StringTitles { titles }, locale);
+}
+
+std::vector<qint32> titleOrderOnWorker(const TitleList &titles, const QLocale &locale)
+{
+    std::vector<qint32> order = titleOrder(titles, locale);
+    releaseFreeHeap();
+    return order;
 }
 
 bool asciiOrderIsExact(const QLocale &locale)

@@ -21,6 +21,10 @@ QLocale titleLocale();
 std::vector<qint32> titleOrder(const TitleList &titles, const QLocale &locale = titleLocale());
 std::vector<qint32> titleOrder(const QStringList &titles, const QLocale &locale = titleLocale());
 
+// titleOrder on a thread of its own, whose heap would keep the pages the sort
+// freed: they are given back to the system.
+std::vector<qint32> titleOrderOnWorker(const TitleList &titles, const QLocale &locale);
+
 // Whether titles made only of ASCII characters are ordered in `locale`
 // without asking the collator for every title (see titlesort.cpp).
 bool asciiOrderIsExact(const QLocale &locale);
