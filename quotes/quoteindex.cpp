@@ -31,48 +31,29 @@ void QuoteIndex::reset()
     QuoteTitles.clear();
     QuoteStarts.fill(0);
     QuoteCount = 0;
-    LastLineBlank = false;
-    m_atQuoteStart = true;
     m_truncated = false;
-    m_delimiterLines = 0;
-    m_separatorRuns = 0;
-    m_emptyRun = 0;
-    m_entryStart = 0;
-    m_entryHasText = false;
-    m_lastTextLine = 0;
     m_dropped.clear();
+    m_splitter.restart();
 }
 
-// Two consecutive empty lines end a quote; once a quote has ended, further
-// empty lines change nothing until the next text line starts a new quote.
 bool QuoteIndex::line(int index, QStringView text)
 {
-    if (m_format == QuoteFileFormat::Fortune)
-        return fortuneLine(index, text);
-    if (text.isEmpty()) {
-        if (LastLineBlank) {
-            LastLineBlank = false;
-            m_atQuoteStart = true;
-        } else {
-            LastLineBlank = true;
-        }
-        if (++m_emptyRun == 2)
-            ++m_separatorRuns;
-        return true;
-    }
-    LastLineBlank = false;
-    m_emptyRun = 0;
-    if (text.size() == 1 && text.front() == QLatin1Char(FortuneDelimiter))
-        ++m_delimiterLines;
-    if (m_atQuoteStart) {
-        if (QuoteCount == MaxQuotes) {
-            // The table is full: the rest of the file is not kept.
-            m_truncated = true;
-            return false;
-        }
-        QuoteStarts[size_t(QuoteCount)] = index;
+    const qint32 keptBefore = m_splitter.keptLines();
+    switch (m_splitter.line(m_splitter.kind(text))) {
+    case QuoteSplitter::Verdict::Keep:
+        break;
+    case QuoteSplitter::Verdict::StartQuote:
+        QuoteStarts[size_t(QuoteCount)] = m_splitter.keptLines() - 1;
         ++QuoteCount;
-        m_atQuoteStart = false;
+        break;
+    case QuoteSplitter::Verdict::Drop:
+        // The lines taken back stand right before this one.
+        dropLines(index - (keptBefore - m_splitter.keptLines()), index + 1);
+        break;
+    case QuoteSplitter::Verdict::Full:
+        // The table is full: the rest of the file is not kept.
+        m_truncated = true;
+        return false;
     }
     return true;
 }
@@ -86,7 +67,7 @@ void QuoteIndex::finish()
 
 void QuoteIndex::loadFallback()
 {
-    m_format = QuoteFileFormat::Quotes;
+    m_splitter.start(QuoteFileFormat::Quotes);
     const ReadError error = m_readError;
     reset();
     m_readError = error;
@@ -108,7 +89,7 @@ bool QuoteIndex::load(const QString &fileName)
         }
         return true;
     }
-    m_format = QuoteFileFormat::Quotes;
+    m_splitter.start(QuoteFileFormat::Quotes);
     m_readError = readTextFile(fileName, QuoteLines, this);
     if (m_readError != ReadError::None) {
         loadFallback();
@@ -121,7 +102,7 @@ bool QuoteIndex::load(const QString &fileName)
 void QuoteIndex::loadBytes(QByteArrayView bytes)
 {
     m_readError = ReadError::None;
-    m_format = QuoteFileFormat::Quotes;
+    m_splitter.start(QuoteFileFormat::Quotes);
     splitText(bytes, QuoteLines, this);
     finishDetected();
 }
@@ -138,8 +119,7 @@ void QuoteIndex::loadFortuneBytes(QByteArrayView bytes, char delimiter)
 
 void QuoteIndex::startFortune(char delimiter)
 {
-    m_format = QuoteFileFormat::Fortune;
-    m_delimiter = delimiterCharacter(delimiter);
+    m_splitter.start(QuoteFileFormat::Fortune, delimiterCharacter(delimiter));
 }
 
 bool QuoteIndex::loadFortuneFile(const QString &fileName, const StrfileIndex &index)
@@ -169,35 +149,6 @@ bool QuoteIndex::loadFortuneFile(const QString &fileName, const StrfileIndex &in
     return true;
 }
 
-// A line that holds the delimiter alone ends an entry; the first line of an
-// entry with visible text starts its quote, and its last one ends it.
-bool QuoteIndex::fortuneLine(int index, QStringView text)
-{
-    if (text.size() == 1 && text.front().unicode() == m_delimiter) {
-        dropLines(m_entryHasText ? m_lastTextLine + 1 : m_entryStart, index + 1);
-        m_entryStart = index + 1;
-        m_entryHasText = false;
-        return true;
-    }
-    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); }))
-        return true;
-    if (m_entryHasText) {
-        m_lastTextLine = index;
-        return true;
-    }
-    if (QuoteCount == MaxQuotes) {
-        // The table is full: the rest of the file is not kept.
-        m_truncated = true;
-        return false;
-    }
-    dropLines(m_entryStart, index);
-    QuoteStarts[size_t(QuoteCount)] = index - qint32(m_dropped.size());
-    ++QuoteCount;
-    m_entryHasText = true;
-    m_lastTextLine = index;
-    return true;
-}
-
 void QuoteIndex::dropLines(int from, int end)
 {
     for (qint32 l = from; l < end; ++l)
@@ -206,7 +157,9 @@ void QuoteIndex::dropLines(int from, int end)
 
 void QuoteIndex::finishFortune()
 {
-    dropLines(m_entryHasText ? m_lastTextLine + 1 : m_entryStart, QuoteLines.size());
+    const qint32 keptBefore = m_splitter.keptLines();
+    m_splitter.finish();
+    dropLines(QuoteLines.size() - (keptBefore - m_splitter.keptLines()), QuoteLines.size());
     QuoteLines.dropLines(m_dropped);
     m_dropped.clear();
     m_dropped.shrink_to_fit();
@@ -215,17 +168,17 @@ void QuoteIndex::finishFortune()
 
 void QuoteIndex::finishDetected()
 {
-    if (m_delimiterLines <= m_separatorRuns) {
+    if (!m_splitter.looksLikeFortune()) {
         finish();
         return;
     }
     // Every line read is in memory. Reading stops early only at the quote
     // limit; the lines up to there are what the file gives then.
     const bool stoppedEarly = m_truncated;
-    reset();
     startFortune(FortuneDelimiter);
+    reset();
     for (int i = 0; i < QuoteLines.size(); ++i) {
-        if (!fortuneLine(i, QuoteLines.at(i))) {
+        if (!line(i, QuoteLines.at(i))) {
             QuoteLines.truncate(i);
             break;
         }
@@ -241,7 +194,7 @@ QStringList QuoteIndex::quoteLines(qint32 index) const
         return out;
     const qint32 first = QuoteStarts[size_t(index)];
     const qint32 last = std::min(QuoteStarts[size_t(index) + 1], qint32(QuoteLines.size()));
-    const bool showEmpty = m_format == QuoteFileFormat::Fortune;
+    const bool showEmpty = format() == QuoteFileFormat::Fortune;
     for (qint32 l = first; l < last; ++l) {
         if (showEmpty || !QuoteLines.lineIsEmpty(l))
             out.append(QuoteLines.at(l).toString());

@@ -3,6 +3,7 @@
 
 #include "quotes/fortunefile.h"
 #include "quotes/linelist.h"
+#include "quotes/quotesplitter.h"
 #include "quotes/titlelist.h"
 
 #include <QStringList>
@@ -13,38 +14,12 @@
 
 namespace oq {
 
-// At most this many quotes are indexed; the start table has one more slot
-// for the end sentinel.
-inline constexpr int MaxQuotes = 33000;
-inline constexpr int QuoteSlots = MaxQuotes + 1;
-
 // Shown as the only quote when the quote file cannot be read.
 inline const QString FallbackLine = QStringLiteral("Please Select New Quote File");
 
-// How the last load read its file.
-//
-// Quotes: the program's own format, quotes separated by two or more empty
-// lines.
-//
-// Fortune: entries separated by lines that hold the delimiter alone. Each
-// entry with visible text (a character other than white space) is one quote,
-// from its first line with visible text to its last; the empty lines between
-// them are kept and shown (they part the stanzas of a poem or a picture), the
-// delimiter lines and the blank lines before and after an entry's text are
-// not kept, and blank entries give no quote.
-//
-// A file is a fortune file when a valid strfile index NAME.dat lies beside
-// it; its delimiter and its rotated flag hold. Without an index, the
-// separator that dominates decides: a file whose lines holding "%" alone
-// outnumber its runs of two or more empty lines is a fortune file with the
-// delimiter "%". The favourites dialog writes two empty lines after every
-// quote, so a file of the program's own format holds about one run per quote
-// and reads as before with a stray "%" line; fortune files that keep two
-// empty lines inside some entries (ASCII art) hold many more "%" lines.
-enum class QuoteFileFormat { Quotes, Fortune };
-
 // The quote index of the open file: every line, where each quote starts, and
-// one title per quote in file order. Rebuilt from scratch by every load.
+// one title per quote in file order. Rebuilt from scratch by every load; the
+// file's format (see QuoteFileFormat) decides how its lines become quotes.
 class QuoteIndex : private LineSink
 {
 public:
@@ -57,7 +32,6 @@ public:
     std::array<qint32, QuoteSlots> QuoteStarts;
     TitleList QuoteTitles;
     qint32 QuoteCount = 0;
-    bool LastLineBlank = false;
 
     // Reads and indexes a quote file. A file that cannot be read becomes one
     // quote holding the fallback line. Returns whether the file was read.
@@ -66,7 +40,7 @@ public:
     void loadBytes(QByteArrayView bytes);
     // Indexes text as a fortune file with the given delimiter.
     void loadFortuneBytes(QByteArrayView bytes, char delimiter = FortuneDelimiter);
-    QuoteFileFormat format() const { return m_format; }
+    QuoteFileFormat format() const { return m_splitter.format(); }
 
     // Whether the last load stopped at the quote limit.
     bool truncated() const { return m_truncated; }
@@ -85,28 +59,16 @@ private:
     void loadFallback();
     bool loadFortuneFile(const QString &fileName, const StrfileIndex &index);
     void startFortune(char delimiter);
-    bool fortuneLine(int index, QStringView text);
+    // Takes lines out of the index once the text is read.
     void dropLines(int from, int end);
     void finishFortune();
     // Reads the lines of a file without an index as the format rule says.
     void finishDetected();
 
-    QuoteFileFormat m_format = QuoteFileFormat::Quotes;
-    bool m_atQuoteStart = true;
+    QuoteSplitter m_splitter;
     bool m_truncated = false;
     ReadError m_readError = ReadError::None;
-    // What a file without an index has shown so far: its lines holding "%"
-    // alone, its runs of two or more empty lines, and the current run.
-    qint64 m_delimiterLines = 0;
-    qint64 m_separatorRuns = 0;
-    qint32 m_emptyRun = 0;
-    // Fortune files: the delimiter, where the current entry began, whether it
-    // has visible text yet, its last line with visible text, and the lines
-    // that are not kept.
-    char16_t m_delimiter = u'%';
-    qint32 m_entryStart = 0;
-    bool m_entryHasText = false;
-    qint32 m_lastTextLine = 0;
+    // Fortune files: the lines that are not kept.
     std::vector<qint32> m_dropped;
 };
 

@@ -12,12 +12,6 @@ namespace oq {
 
 namespace {
 
-bool isAsciiBlank(char c)
-{
-    // The ASCII characters QChar::isSpace counts: tab to carriage return, space.
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 // Splits text into lines as the program does: CR LF, a lone LF and a lone
 // CR each end a line; a terminator at the very end adds no empty line.
 void splitLines(QByteArrayView text, std::vector<qint32> &start, std::vector<qint32> &length)
@@ -83,106 +77,54 @@ QuoteScan::Result QuoteScan::scanBytes(QByteArray bytes, const std::optional<Str
     std::vector<qint32> start;
     std::vector<qint32> length;
     splitLines(m_bytes, start, length);
-    bool ok = false;
+    QuoteSplitter splitter;
     if (header) {
         if (static_cast<unsigned char>(header->delimiter) >= 0x80)
             return Result::Declined;
-        ok = indexFortune(start, length, header->delimiter);
+        splitter.start(QuoteFileFormat::Fortune, delimiterCharacter(header->delimiter));
     } else {
-        ok = indexOwnFormat(start, length);
-        if (ok && m_format == QuoteFileFormat::Fortune)
-            ok = indexFortune(start, length, FortuneDelimiter);
+        splitter.start(QuoteFileFormat::Quotes);
+    }
+    bool ok = split(start, length, splitter);
+    if (ok && !header && splitter.looksLikeFortune()) {
+        splitter.start(QuoteFileFormat::Fortune, delimiterCharacter(FortuneDelimiter));
+        ok = split(start, length, splitter);
     }
     if (!ok) {
         m_quoteStart.clear();
         return Result::Declined;
     }
+    m_format = splitter.format();
+    m_start = std::move(start);
+    m_length = std::move(length);
+    m_quoteStart.push_back(qint32(m_start.size()));
     return Result::Read;
 }
 
-// The program's own format, and whether a file without an index is a
-// fortune file instead: the rules of QuoteIndex.
-bool QuoteScan::indexOwnFormat(std::vector<qint32> &start, std::vector<qint32> &length)
+// The kept lines move down in place: there are never more than were read.
+bool QuoteScan::split(std::vector<qint32> &start, std::vector<qint32> &length, QuoteSplitter &splitter)
 {
-    bool lastLineBlank = false;
-    bool atQuoteStart = true;
-    qint64 delimiterLines = 0;
-    qint64 separatorRuns = 0;
-    qint32 emptyRun = 0;
-    for (size_t i = 0; i < start.size(); ++i) {
-        if (length[i] == 0) {
-            if (lastLineBlank) {
-                lastLineBlank = false;
-                atQuoteStart = true;
-            } else {
-                lastLineBlank = true;
-            }
-            if (++emptyRun == 2)
-                ++separatorRuns;
-            continue;
-        }
-        lastLineBlank = false;
-        emptyRun = 0;
-        if (length[i] == 1 && m_bytes[start[i]] == FortuneDelimiter)
-            ++delimiterLines;
-        if (atQuoteStart) {
-            if (m_quoteStart.size() == size_t(MaxQuotes))
-                return false;
-            m_quoteStart.push_back(qint32(i));
-            atQuoteStart = false;
-        }
-    }
-    if (delimiterLines > separatorRuns) {
-        m_format = QuoteFileFormat::Fortune;
-        m_quoteStart.clear();
-        return true;
-    }
-    m_format = QuoteFileFormat::Quotes;
-    m_start = std::move(start);
-    m_length = std::move(length);
-    m_quoteStart.push_back(qint32(m_start.size()));
-    return true;
-}
-
-// Entries between delimiter lines; each with visible text is a quote from its
-// first line with visible text to its last. Only those lines are kept.
-bool QuoteScan::indexFortune(std::vector<qint32> &start, std::vector<qint32> &length, char delimiter)
-{
-    m_format = QuoteFileFormat::Fortune;
     m_quoteStart.clear();
-    // The kept lines move down in place: there are never more than were read.
-    size_t kept = 0;
-    bool entryHasText = false;
-    // Kept lines up to the entry's last line with visible text.
-    size_t keptToText = 0;
+    const char *bytes = m_bytes.constData();
     for (size_t i = 0; i < start.size(); ++i) {
-        const QByteArrayView line(m_bytes.constData() + start[i], length[i]);
-        if (line.size() == 1 && line.front() == delimiter) {
-            entryHasText = false;
-            kept = keptToText;
+        switch (splitter.line(splitter.kind(QByteArrayView(bytes + start[i], length[i])))) {
+        case QuoteSplitter::Verdict::Keep:
+            break;
+        case QuoteSplitter::Verdict::StartQuote:
+            m_quoteStart.push_back(splitter.keptLines() - 1);
+            break;
+        case QuoteSplitter::Verdict::Drop:
             continue;
+        case QuoteSplitter::Verdict::Full:
+            return false;
         }
-        const bool visible = hasVisibleText(line);
-        if (!entryHasText) {
-            if (!visible)
-                continue;
-            if (m_quoteStart.size() == size_t(MaxQuotes))
-                return false;
-            m_quoteStart.push_back(qint32(kept));
-            entryHasText = true;
-        }
+        const size_t kept = size_t(splitter.keptLines()) - 1;
         start[kept] = start[i];
         length[kept] = length[i];
-        ++kept;
-        if (visible)
-            keptToText = kept;
     }
-    kept = keptToText;
-    start.resize(kept);
-    length.resize(kept);
-    m_start = std::move(start);
-    m_length = std::move(length);
-    m_quoteStart.push_back(qint32(m_start.size()));
+    splitter.finish();
+    start.resize(size_t(splitter.keptLines()));
+    length.resize(size_t(splitter.keptLines()));
     return true;
 }
 
@@ -195,21 +137,6 @@ QByteArrayView QuoteScan::lineBytes(size_t line) const
 QString QuoteScan::decode(QByteArrayView line) const
 {
     return decodeLine(line);
-}
-
-bool QuoteScan::hasVisibleText(QByteArrayView line) const
-{
-    bool ascii = true;
-    for (const char c : line) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            ascii = false;
-        else if (!isAsciiBlank(c))
-            return true;
-    }
-    if (ascii)
-        return false;
-    const QString text = decode(line);
-    return !std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
 }
 
 QStringList QuoteScan::quoteLines(qint32 index) const

@@ -4,6 +4,7 @@
 #include "quotes/fortunefile.h"
 #include "quotes/linelist.h"
 #include "quotes/quoteindex.h"
+#include "quotes/quotesplitter.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,11 +16,12 @@
 namespace oq {
 
 // A quote file kept as its bytes, with where each quote's lines lie, found by
-// the rules of QuoteIndex without decoding the text: for the terminal mode,
-// which reads a large file to print a few of its quotes. Only the lines that
-// are printed are decoded. What it cannot answer exactly as QuoteIndex does
-// (a file that reaches the quote limit, a delimiter outside ASCII, a search
-// text outside ASCII) it declines, and the caller uses QuoteIndex.
+// the rules of QuoteIndex (QuoteSplitter) without decoding the text: for the
+// terminal mode, which reads a large file to print a few of its quotes. Only
+// the lines that are printed are decoded. What it cannot answer exactly as
+// QuoteIndex does (a file that reaches the quote limit, a delimiter outside
+// ASCII, a search text outside ASCII) it declines, and the caller uses
+// QuoteIndex.
 class QuoteScan
 {
 public:
@@ -45,9 +47,7 @@ public:
 private:
     QByteArrayView lineBytes(size_t line) const;
     QString decode(QByteArrayView line) const;
-    bool hasVisibleText(QByteArrayView line) const;
-    bool indexOwnFormat(std::vector<qint32> &start, std::vector<qint32> &length);
-    bool indexFortune(std::vector<qint32> &start, std::vector<qint32> &length, char delimiter);
+    bool split(std::vector<qint32> &start, std::vector<qint32> &length, QuoteSplitter &splitter);
 
     QByteArray m_bytes;
     QuoteFileFormat m_format = QuoteFileFormat::Quotes;

@@ -3,6 +3,7 @@
 // become quotes, and what their strfile index decides.
 #include "quotes/fortunefile.h"
 #include "quotes/quoteindex.h"
+#include "quotes/quotescan.h"
 #include "quotes/quotesearch.h"
 
 #include <QFile>
@@ -28,6 +29,15 @@ Shape shapeOf(const QuoteIndex &index)
     Shape s { index.format(), {} };
     for (qint32 q = 0; q < index.QuoteCount; ++q)
         s.quotes << index.quoteLines(q);
+    return s;
+}
+
+// The terminal mode's scan follows the same rules.
+Shape shapeOf(const QuoteScan &scan)
+{
+    Shape s { scan.format(), {} };
+    for (qint32 q = 0; q < scan.quoteCount(); ++q)
+        s.quotes << scan.quoteLines(q);
     return s;
 }
 
@@ -125,6 +135,11 @@ private Q_SLOTS:
                 showingPercent << q;
         }
         QCOMPARE(findQuotes(*index, u"%"), showingPercent);
+
+        QuoteScan scan;
+        QCOMPARE(scan.scanBytes(bytes), QuoteScan::Result::Read);
+        QCOMPARE(shapeOf(scan).format, format);
+        QCOMPARE(shapeOf(scan).quotes, quotes);
     }
 
     // Files with an index beside them: the index decides.
@@ -175,6 +190,10 @@ private Q_SLOTS:
         const Shape s = shapeOf(*index);
         QCOMPARE(s.format, format);
         QCOMPARE(s.quotes, quotes);
+        QuoteScan scan;
+        QCOMPARE(scan.load(path), QuoteScan::Result::Read);
+        QCOMPARE(shapeOf(scan).format, format);
+        QCOMPARE(shapeOf(scan).quotes, quotes);
 
         // The index is only read.
         QFile datFile(path + QStringLiteral(".dat"));
