@@ -20,6 +20,15 @@ add_library(oq_hardening INTERFACE)
 target_compile_options(oq_hardening INTERFACE
     -fstack-protector-strong -Wformat -Werror=format-security)
 target_link_options(oq_hardening INTERFACE LINKER:-z,relro LINKER:-z,now)
+# As Debian 12 adds on x86-64: stack clash probes and control-flow protection.
+include(CheckCXXCompilerFlag)
+foreach(flag -fstack-clash-protection -fcf-protection)
+    string(MAKE_C_IDENTIFIER "OQ_HAVE${flag}" have_flag)
+    check_cxx_compiler_flag(${flag} ${have_flag})
+    if(${have_flag})
+        target_compile_options(oq_hardening INTERFACE ${flag})
+    endif()
+endforeach()
 # Fortified calls need optimisation (glibc warns without it), and the
 # sanitizers replace those same calls with checks of their own.
 string(FIND "${CMAKE_CXX_FLAGS}" "-fsanitize" oq_sanitized)
