@@ -294,6 +294,7 @@ int answerWithoutWindow(const CommandLine &commandLine, const QString &programFi
                 + usageText());
         return UsageExitStatus;
     case CommandLine::Action::OpenWindow:
+    case CommandLine::Action::Terminal:
         break;
     }
     return 0;

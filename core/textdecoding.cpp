@@ -13,7 +13,6 @@ namespace {
 
 using Byte = unsigned char;
 
-constexpr quint64 Ones = 0x0101010101010101ull;
 constexpr quint64 HighBits = 0x8080808080808080ull;
 
 quint64 load8(const Byte *p)
@@ -23,12 +22,16 @@ quint64 load8(const Byte *p)
     return v;
 }
 
-// Whether any of the eight bytes of `v` equals `byte`.
+#if !defined(__SSE2__)
+constexpr quint64 Ones = 0x0101010101010101ull;
+
+// Whether any of the eight bytes of `v` equals `byte`; the SSE2 paths compare sixteen at a time instead.
 bool hasByte(quint64 v, Byte byte)
 {
     const quint64 x = v ^ (Ones * byte);
     return ((x - Ones) & ~x & HighBits) != 0;
 }
+#endif
 
 bool isLineEndByte(Byte b)
 {

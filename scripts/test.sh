@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
-bash scripts/build.sh -DOQ_BUILD_TESTS=ON -DOQ_BUILD_BENCH=ON
+# Here a compiler warning fails the build; a user's own build only shows it.
+bash scripts/build.sh -DOQ_BUILD_TESTS=ON -DOQ_BUILD_BENCH=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 (cd build && ctest --output-on-failure -j2)
 
 # The benchmarks must keep running; their figures are read from a full run.
@@ -24,6 +25,7 @@ bash bench/startup.sh --rounds 2
 # build-asan/sanitizer-logs/; an undefined-behaviour report stops its process, so its test fails. Either fails the run.
 # The crash test's thousand kills ran above; here fewer, as each writer starts slower under the sanitizers.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOQ_BUILD_TESTS=ON -DOQ_BUILD_BENCH=OFF \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
     "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
     "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined"
 cmake --build build-asan
@@ -49,7 +51,8 @@ fi
 
 # Fuzzing: the core is rebuilt with clang and libFuzzer.
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOQ_BUILD_FUZZ=ON
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOQ_BUILD_FUZZ=ON \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build build-fuzz
 mkdir -p build-fuzz/logs
 for f in build-fuzz/bin/fuzz_*; do

@@ -13,6 +13,11 @@ namespace versionblockwriter {
 
 struct Node
 {
+    explicit Node(const QString &nodeKey = {}, bool isText = false, const QByteArray &nodeValue = {})
+        : key(nodeKey), text(isText), value(nodeValue)
+    {
+    }
+
     QString key;
     bool text = false;
     QByteArray value;
@@ -63,7 +68,7 @@ inline QByteArray write(const Node &node)
 
 inline Node textNode(const QString &key, const QString &value)
 {
-    Node n { key, true, {} };
+    Node n(key, true);
     for (QChar c : value)
         put16(n.value, c.unicode());
     put16(n.value, 0);

@@ -39,7 +39,10 @@ deb=$(ls "$work"/out/ombryquote_*.deb)
 dpkg-deb --field "$deb"
 
 echo "== lintian"
-lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
+lintian --fail-on error --display-info --tag-display-limit 0 "$deb" | tee "$work/lintian.log" \
+    || fail "lintian reports errors"
+# The program is hardened as Debian builds its own (PIE, RELRO, immediate binding, fortified calls).
+! grep -q "hardening-" "$work/lintian.log" || fail "lintian finds the program not hardened"
 
 echo "== apt-get install"
 installed=1

@@ -344,7 +344,7 @@ private Q_SLOTS:
         writeFile("ombryquote.ini", "[Position]\n" + position + "\n");
         writeFile("OmbryQuote", "[FormStorage]\nNormPos=50,60,350,260\n");
         FakeWindow window;
-        const Stores stores = attachStores(window);
+        [[maybe_unused]] const Stores stores = attachStores(window);
         window.show();
         QCOMPARE(rectText(window.record.normal), normal);
         // Both count as restored and both save at the close.
