@@ -419,11 +419,11 @@ bool TWidgetPlacementWindow::nativeEventFilter(const QByteArray &eventType, void
                     if (!m_window)
                         return;
                     // A window fitted with the frame it had a moment ago (a maximised one's, say) is fitted again.
-                    // Not one that stood where it was asked to be, nor a maximised or minimised one: its frame
-                    // and size are stale the moment it comes back, and the window manager brings it back where it
-                    // stood anyway.
-                    const bool normal = !(m_window->windowState() & (MaximizedStates | Qt::WindowMinimized));
-                    if (normal && !m_fitDone && m_fitRequests < FitRequests && m_fitUntil.isValid()
+                    // Not a maximised one, nor one that stood where it was asked to be: coming back from
+                    // maximised its normal state reaches us before its new frame and size do, and the window
+                    // manager brings it back where it stood anyway.
+                    if (!(m_window->windowState() & MaximizedStates) && !m_fitDone && m_fitRequests < FitRequests
+                        && m_fitUntil.isValid()
                         && m_fitUntil.elapsed() <= FitPeriodMs)
                         m_fitPending = true;
                     trackFrame();
