@@ -219,6 +219,7 @@ void TWidgetPlacementWindow::setPlacement(const TWindowPlacement &record)
     // Also when nothing moved: the frame may still come and has to fit in these bounds.
     m_fitOuter = outer;
     m_fitPending = true;
+    m_fitDone = false;
     m_fitAsked = false;
     m_fitRequests = 0;
     m_fitUntil.invalidate();
@@ -272,7 +273,8 @@ void TWidgetPlacementWindow::trackFrame()
         m_fitUntil.start();
     // Asked once; whatever the window manager answers is the answer (a user's move too).
     const bool answered = m_fitAsked && now != m_fitAskedFrom;
-    if (now == target || answered || m_fitRequests >= FitRequests || m_fitUntil.elapsed() > FitPeriodMs) {
+    m_fitDone = now == target;
+    if (m_fitDone || answered || m_fitRequests >= FitRequests || m_fitUntil.elapsed() > FitPeriodMs) {
         m_fitPending = false;
         m_fitAsked = false;
         return;
@@ -417,7 +419,12 @@ bool TWidgetPlacementWindow::nativeEventFilter(const QByteArray &eventType, void
                     if (!m_window)
                         return;
                     // A window fitted with the frame it had a moment ago (a maximised one's, say) is fitted again.
-                    if (m_fitRequests < FitRequests && m_fitUntil.isValid() && m_fitUntil.elapsed() <= FitPeriodMs)
+                    // Not a maximised one, nor one that stood where it was asked to be: coming back from
+                    // maximised its normal state reaches us before its new frame and size do, and the window
+                    // manager brings it back where it stood anyway.
+                    if (!(m_window->windowState() & MaximizedStates) && !m_fitDone && m_fitRequests < FitRequests
+                        && m_fitUntil.isValid()
+                        && m_fitUntil.elapsed() <= FitPeriodMs)
                         m_fitPending = true;
                     trackFrame();
                 });

@@ -75,6 +75,7 @@ private:
     QRect m_fitOuter;
     QSize m_fitInner; // the inside's size asked for then
     bool m_fitPending = false;
+    bool m_fitDone = false; // it stood there inside a known frame
     bool m_fitAsked = false;
     int m_fitRequests = 0;
     QRect m_fitAskedFrom;
