@@ -68,6 +68,16 @@ void appendFavourite(const QString &path, const QString &text)
         out += lines.at(i).toUtf8();
         out += "\r\n";
     }
+    // A file edited by hand may not end in the two empty lines that end a
+    // quote; the new quote would then run on as part of the last one.
+    if (lines.size() > 0) {
+        int trailingEmpty = 0;
+        while (trailingEmpty < 2 && trailingEmpty < lines.size()
+               && lines.at(lines.size() - 1 - trailingEmpty).isEmpty())
+            ++trailingEmpty;
+        for (; trailingEmpty < 2; ++trailingEmpty)
+            out += "\r\n";
+    }
     // The text box holds line feeds; every line of the file ends in CR LF.
     QString entry = text;
     entry.replace(QLatin1String("\r\n"), QLatin1String("\n"));

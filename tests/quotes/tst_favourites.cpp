@@ -64,11 +64,15 @@ private Q_SLOTS:
         QTest::newRow("second addition") << QByteArray("A\r\n\r\n\r\n") << "B\n"
                                          << QByteArray("A\r\n\r\n\r\nB\r\n\r\n\r\n");
         QTest::newRow("final break removed") << QByteArray("<none>") << "A" << QByteArray("A\r\n\r\n");
+        QTest::newRow("hand-edited file without the closing empty lines")
+            << QByteArray("A\r\nB") << "C\n" << QByteArray("A\r\nB\r\n\r\n\r\nC\r\n\r\n\r\n");
+        QTest::newRow("hand-edited file with one closing empty line")
+            << QByteArray("A\n\n") << "C\n" << QByteArray("A\r\n\r\n\r\nC\r\n\r\n\r\n");
         QTest::newRow("emptied text") << QByteArray("A\r\n\r\n\r\n") << "" << QByteArray("A\r\n\r\n\r\n\r\n\r\n");
         QTest::newRow("LF file rewritten with CR LF") << QByteArray("A\nB\n\n\n") << "C\n"
                                                       << QByteArray("A\r\nB\r\n\r\n\r\nC\r\n\r\n\r\n");
         QTest::newRow("NUL cuts the old content") << QByteArray("A\r\nB\0junk\r\n", 12) << "C\n"
-                                                  << QByteArray("A\r\nB\r\nC\r\n\r\n\r\n");
+                                                  << QByteArray("A\r\nB\r\n\r\n\r\nC\r\n\r\n\r\n");
         QTest::newRow("windows-1252 kept as characters") << QByteArray("Caf\xE9\r\n\r\n\r\n") << QStringLiteral(u"Ünï\n")
                                                          << QByteArray("Caf\xC3\xA9\r\n\r\n\r\n\xC3\x9Cn\xC3\xAF\r\n\r\n\r\n");
         // Earlier lines keep their characters: UTF-8 lines byte for byte,
@@ -102,9 +106,11 @@ private Q_SLOTS:
             writeAll(path, before);
         appendFavourite(path, text);
         QCOMPARE(readAll(path), after);
-        // A second addition changes nothing that is already there.
+        // A second addition changes nothing that is already there and stays a quote of its own.
         appendFavourite(path, "Z\n");
-        QCOMPARE(readAll(path), after + "Z\r\n\r\n\r\n");
+        const QByteArray twice = readAll(path);
+        QVERIFY(twice.startsWith(after));
+        QVERIFY(twice.endsWith("\r\n\r\n\r\nZ\r\n\r\n\r\n"));
     }
 
     void twoAdditions_readAsTwoQuotes()
