@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 
 #include "controls/versioninfo.h"
+#include "oq_config.h"
 #include "settings/programsettings.h"
 
 #include <QCommandLineOption>

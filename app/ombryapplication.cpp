@@ -4,6 +4,7 @@
 #include "core/exception.h"
 #include "forms/errordisplay.h"
 #include "forms/helpviewer.h"
+#include "oq_config.h"
 
 #include <exception>
 #include <new>

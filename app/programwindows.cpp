@@ -8,6 +8,7 @@
 #include "forms/ombryquotefm.h"
 #include "forms/quote21.h"
 #include "forms/quotesr.h"
+#include "oq_config.h"
 #include "quotes/quoteprefetch.h"
 #include "settings/inifile.h"
 #include "settings/programsettings.h"
@@ -30,7 +31,7 @@ constexpr int LatestAfterShownMs = 300;
 QIcon programIcon()
 {
     QIcon bundled;
-    for (int size : { 16, 24, 32, 48, 64, 128, 256 })
+    for (int size : config::IconSizes)
         bundled.addFile(QStringLiteral(":/icons/%1x%1/apps/" OQ_APP_ID ".png").arg(size), QSize(size, size));
     return QIcon::fromTheme(QStringLiteral(OQ_APP_ID), bundled);
 }

@@ -1,11 +1,11 @@
 # SPDX-License-Identifier: MIT
-# oq_add_test(NAME <name> SOURCES <files...> LIBS <targets...> [GUI])
-# One Qt Test executable per unit. GUI tests run on the offscreen platform,
-# and every test gets private XDG folders so nothing touches the user's files.
+# oq_add_test(NAME <name> SOURCES <files...> LIBS <targets...>)
+# One Qt Test executable per unit. Every test runs on the offscreen platform
+# and gets private XDG folders, so nothing touches the user's display or files.
 find_package(Qt6 REQUIRED COMPONENTS Test)
 
 function(oq_add_test)
-    cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
     target_compile_definitions(${T_NAME} PRIVATE

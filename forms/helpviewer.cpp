@@ -3,6 +3,7 @@
 
 #include "forms/errordisplay.h"
 #include "forms/screenfit.h"
+#include "oq_config.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -18,11 +18,8 @@
 #include "settings/placementwindow.h"
 #include "settings/screensaverexport.h"
 
-#if __has_include("forms/quotesr.h")
 #include "forms/addquote.h"
 #include "forms/quotesr.h"
-#define OQ_HAVE_DIALOGS 1
-#endif
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -513,10 +510,8 @@ void TQuoteForm::LoadFile()
 
 void TQuoteForm::OpenFile(const QString &fileName)
 {
-#ifdef OQ_HAVE_DIALOGS
     if (m_searchQuotes)
         m_searchQuotes->close();
-#endif
     CancelCount();
     if (!oq::isStorableQuoteFileName(fileName)) {
         // Never opened, so the close can always store what is open.
@@ -532,10 +527,8 @@ void TQuoteForm::ReloadFile()
     m_keepOnLoad = CurrentIndex;
     const auto done = qScopeGuard([this] { m_keepOnLoad.reset(); });
     LoadFile();
-#ifdef OQ_HAVE_DIALOGS
     if (m_searchQuotes)
         m_searchQuotes->refreshResults();
-#endif
 }
 
 void TQuoteForm::NewQuoteProc()
@@ -617,10 +610,8 @@ void TQuoteForm::QuoteListChange(QObject *)
 
 void TQuoteForm::NewFileClick(QObject *)
 {
-#ifdef OQ_HAVE_DIALOGS
     if (m_searchQuotes)
         m_searchQuotes->close();
-#endif
     CancelCount();
     const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), InstallDir,
                                                         QStringLiteral("Text Files (*.txt);;All Files (*)"));
@@ -645,10 +636,8 @@ void TQuoteForm::CopyToClipboardClick(QObject *)
 void TQuoteForm::FindQuoteClick(QObject *)
 {
     CancelCount();
-#ifdef OQ_HAVE_DIALOGS
     if (m_searchQuotes)
         m_searchQuotes->openForFind();
-#endif
 }
 
 void TQuoteForm::SetMarqueeClick(QObject *)
@@ -660,10 +649,8 @@ void TQuoteForm::SetMarqueeClick(QObject *)
 void TQuoteForm::AddQuoteClick(QObject *)
 {
     CancelCount();
-#ifdef OQ_HAVE_DIALOGS
     if (m_addQuoteFm)
         m_addQuoteFm->exec();
-#endif
 }
 
 void TQuoteForm::SpinFontSizeTopClick(QObject *)
@@ -863,12 +850,8 @@ bool TQuoteForm::popupMenuHasFocus(QWidget *focus) const
         return false;
     if (focus == Display || focus == QuoteList || QuoteList->isAncestorOf(focus))
         return true;
-#ifdef OQ_HAVE_DIALOGS
     const QWidget *search = m_searchQuotes;
     return search && (focus == search || search->isAncestorOf(focus));
-#else
-    return false;
-#endif
 }
 
 bool TQuoteForm::runShortcut(const QList<TShortcutEntry> &table, QKeyCombination key)
@@ -910,9 +893,7 @@ bool TQuoteForm::routeShortcut(QWidget *target, QKeyEvent *event)
     // Besides this window, only the About box and the search window pass
     // keys on to the main menu; the help window keeps its own keys.
     bool passesKeys = window == this || window == m_aboutBox;
-#ifdef OQ_HAVE_DIALOGS
     passesKeys = passesKeys || window == m_searchQuotes;
-#endif
     if (!passesKeys || (window != this && !isEnabled()))
         return false;
     return runShortcut(m_mainShortcuts, key);

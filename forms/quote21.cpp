@@ -2,6 +2,7 @@
 #include "forms/quote21.h"
 
 #include "controls/versioninfo.h"
+#include "oq_config.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -15,13 +16,6 @@
 #include <QUrl>
 
 #include <algorithm>
-
-#ifndef OQ_WEBSITE_URL
-#error "OQ_WEBSITE_URL comes from the build configuration"
-#endif
-#ifndef OQ_EMAIL_ADDRESS
-#error "OQ_EMAIL_ADDRESS comes from the build configuration"
-#endif
 
 namespace {
 

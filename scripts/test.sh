@@ -24,9 +24,9 @@ bash bench/startup.sh --rounds 2
 # starts (the program, the crash writer) inherits the options. Address and leak reports are collected in
 # build-asan/sanitizer-logs/; an undefined-behaviour report stops its process, so its test fails. Either fails the run.
 # The crash test's thousand kills ran above; here fewer, as each writer starts slower under the sanitizers.
-# Its warnings are shown but not yet fatal: the main build above already fails on any warning.
+# A warning fails this build too, as it does the fuzz build below.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOQ_BUILD_TESTS=ON -DOQ_BUILD_BENCH=OFF \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=OFF \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
     "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
     "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined"
 cmake --build build-asan
@@ -55,7 +55,7 @@ fi
 # Fuzzing: the core is rebuilt with clang and libFuzzer.
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOQ_BUILD_FUZZ=ON \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=OFF
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build build-fuzz
 mkdir -p build-fuzz/logs
 for f in build-fuzz/bin/fuzz_*; do

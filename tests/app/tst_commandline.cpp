@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The command line: what each set of arguments asks the program to do.
 #include "app/commandline.h"
+#include "oq_config.h"
 
 #include <QDir>
 #include <QFile>

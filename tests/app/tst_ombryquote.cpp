@@ -3,6 +3,7 @@
 // a quote file named on its command line.
 #include "forms/errordisplay.h"
 #include "forms/ombryquotefm.h"
+#include "oq_config.h"
 #include "settings/inifile.h"
 #include "settings/programsettings.h"
 

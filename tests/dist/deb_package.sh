@@ -3,10 +3,9 @@
 # Builds the Debian package from a build folder, checks it with lintian,
 # installs it with apt, starts the installed program the way its launcher
 # does, and removes the package again. Exit 77: skipped.
-# Usage: deb_package.sh CPACK BUILD_DIR INSTALL_PREFIX VERSION PRODUCT_NAME
+# Usage: deb_package.sh CPACK BUILD_DIR INSTALL_PREFIX VERSION PRODUCT_NAME APP_ID
 set -euo pipefail
-cpack=$1 build=$2 prefix=$3 version=$4 product=$5
-app_id=org.ombryquote.OmbryQuote
+cpack=$1 build=$2 prefix=$3 version=$4 product=$5 app_id=$6
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "Skipped: installing a package needs root."

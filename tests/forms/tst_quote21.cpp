@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "forms/quote21.h"
+#include "oq_config.h"
 
 #include "../controls/testpalette.h"
 #include "../controls/versionblockwriter.h"
