@@ -9,7 +9,7 @@
 
 #include <memory>
 
-class TestFirstFrame : public QObject
+class tst_firstframe : public QObject
 {
     Q_OBJECT
 
@@ -103,5 +103,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFirstFrame)
+QTEST_MAIN(tst_firstframe)
 #include "tst_firstframe.moc"

@@ -58,7 +58,7 @@ int twoCopiesRounds()
 
 } // namespace
 
-class tst_ProgramProcess : public QObject
+class tst_programprocess : public QObject
 {
     Q_OBJECT
 
@@ -197,5 +197,5 @@ private:
     QString m_config;
 };
 
-QTEST_GUILESS_MAIN(tst_ProgramProcess)
+QTEST_GUILESS_MAIN(tst_programprocess)
 #include "tst_programprocess.moc"

@@ -100,7 +100,7 @@ void checkAnswers(const TVersionInfo &info, const Answers &want)
 
 Q_DECLARE_METATYPE(Answers)
 
-class tst_VersionInfo : public QObject
+class tst_versioninfo : public QObject
 {
     Q_OBJECT
 
@@ -116,7 +116,7 @@ private Q_SLOTS:
     void programFile_holdsItsOwnBlock();
 };
 
-void tst_VersionInfo::block_data()
+void tst_versioninfo::block_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<Answers>("want");
@@ -242,7 +242,7 @@ void tst_VersionInfo::block_data()
     QTest::newRow("NUL bytes") << QByteArray(300, '\0') << empty;
 }
 
-void tst_VersionInfo::block()
+void tst_versioninfo::block()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(Answers, want);
@@ -267,7 +267,7 @@ void tst_VersionInfo::block()
     checkAnswers(TVersionInfo(elf), bytes.isEmpty() ? Answers { false, {}, {}, {} } : want);
 }
 
-void tst_VersionInfo::elfFile_data()
+void tst_versioninfo::elfFile_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("valid");
@@ -332,7 +332,7 @@ void tst_VersionInfo::elfFile_data()
     }
 }
 
-void tst_VersionInfo::elfFile()
+void tst_versioninfo::elfFile()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, valid);
@@ -342,7 +342,7 @@ void tst_VersionInfo::elfFile()
     checkAnswers(info, valid ? Answers { true, "040904E4", "Demo Product", "1.2.3.4" } : Answers { false, {}, {}, {} });
 }
 
-void tst_VersionInfo::blockSize_isTheSectionSize()
+void tst_versioninfo::blockSize_isTheSectionSize()
 {
     const QByteArray block = write(usualRoot());
     QByteArray elf = makeElf(block);
@@ -358,7 +358,7 @@ void tst_VersionInfo::blockSize_isTheSectionSize()
     QVERIFY(read.isEmpty());
 }
 
-void tst_VersionInfo::fixedFileVersion_isMostSignificantFirst()
+void tst_versioninfo::fixedFileVersion_isMostSignificantFirst()
 {
     QByteArray bytes = write(root(fixedInfo(0x00070008, 0x0009000A), {}));
     QBuffer buffer(&bytes);
@@ -368,7 +368,7 @@ void tst_VersionInfo::fixedFileVersion_isMostSignificantFirst()
     QCOMPARE(fixed.ls, 0x0009000Au);
 }
 
-void tst_VersionInfo::fileDate_isLocalInTwoSecondSteps()
+void tst_versioninfo::fileDate_isLocalInTwoSecondSteps()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("program");
@@ -386,7 +386,7 @@ void tst_VersionInfo::fileDate_isLocalInTwoSecondSteps()
     QCOMPARE(info.FileDate().timeSpec(), Qt::LocalTime);
 }
 
-void tst_VersionInfo::missingFile_givesNullDateAndNothingElse()
+void tst_versioninfo::missingFile_givesNullDateAndNothingElse()
 {
     QTemporaryDir dir;
     const TVersionInfo info(dir.filePath("missing"));
@@ -402,7 +402,7 @@ void tst_VersionInfo::missingFile_givesNullDateAndNothingElse()
     QVERIFY(!folder.Valid());
 }
 
-void tst_VersionInfo::programFile_holdsItsOwnBlock()
+void tst_versioninfo::programFile_holdsItsOwnBlock()
 {
 #ifndef OQ_PROGRAM_FILE
     QSKIP("the program is not built here");
@@ -425,5 +425,5 @@ void tst_VersionInfo::programFile_holdsItsOwnBlock()
 #endif
 }
 
-QTEST_GUILESS_MAIN(tst_VersionInfo)
+QTEST_GUILESS_MAIN(tst_versioninfo)
 #include "tst_versioninfo.moc"

@@ -41,7 +41,7 @@ bool dropOn(QWidget *target, const QList<QUrl> &urls)
 
 } // namespace
 
-class tst_FileDropReload : public QObject
+class tst_filedropreload : public QObject
 {
     Q_OBJECT
 
@@ -188,5 +188,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_FileDropReload)
+QTEST_MAIN(tst_filedropreload)
 #include "tst_filedropreload.moc"

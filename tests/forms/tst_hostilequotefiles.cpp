@@ -92,7 +92,7 @@ QByteArray manyQuotes(int count)
 
 } // namespace
 
-class tst_HostileQuoteFiles : public QObject
+class tst_hostilequotefiles : public QObject
 {
     Q_OBJECT
 
@@ -235,5 +235,5 @@ private:
     QStringList m_errors;
 };
 
-QTEST_MAIN(tst_HostileQuoteFiles)
+QTEST_MAIN(tst_hostilequotefiles)
 #include "tst_hostilequotefiles.moc"

@@ -26,7 +26,7 @@ QStringList listedTitles(const QComboBox *list)
 
 } // namespace
 
-class tst_QuoteList : public QObject
+class tst_quotelist : public QObject
 {
     Q_OBJECT
 
@@ -128,5 +128,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_QuoteList)
+QTEST_MAIN(tst_quotelist)
 #include "tst_quotelist.moc"

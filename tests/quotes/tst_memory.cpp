@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-class TestMemory : public QObject
+class tst_memory : public QObject
 {
     Q_OBJECT
 
@@ -47,5 +47,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMemory)
+QTEST_GUILESS_MAIN(tst_memory)
 #include "tst_memory.moc"

@@ -153,7 +153,7 @@ QStringList inOrder(const QStringList &titles, const std::vector<qint32> &order)
 
 } // namespace
 
-class tst_TitleSort : public QObject
+class tst_titlesort : public QObject
 {
     Q_OBJECT
 
@@ -281,5 +281,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_TitleSort)
+QTEST_GUILESS_MAIN(tst_titlesort)
 #include "tst_titlesort.moc"
