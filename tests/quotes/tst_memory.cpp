@@ -39,12 +39,6 @@ private Q_SLOTS:
         for (int i = 0; i < bytes; i += 4096)
             QCOMPARE(buffer[size_t(offset + i)], 0xAB);
     }
-
-    void prefault_ofNothing()
-    {
-        oq::prefaultForWriting(nullptr, 1 << 20);
-        oq::releaseFreeHeap();
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_memory)
