@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "forms/addquote.h"
 
-#include "forms/errordisplay.h"
 #include "forms/ombryquotefm.h"
 #include "forms/quotesr.h"
 #include "mainformfixture.h"
@@ -47,7 +46,7 @@ bool fileReadIsRefused(const QString &path)
 
 } // namespace
 
-class tst_addquote : public QObject
+class tst_addquote : public QObject, MainFormFixture
 {
     Q_OBJECT
 
@@ -75,30 +74,21 @@ private:
     void openDialog();
     QString favouritesFile() const { return m_fav->filePath(QStringLiteral("FavQuote.txt")); }
 
-    QTemporaryDir m_root;
-    QString m_quoteFile;
     std::unique_ptr<QTemporaryDir> m_fav;
-    std::unique_ptr<TQuoteForm> m_form;
     std::unique_ptr<TAddQuoteFm> m_add;
-    QStringList m_errors;
     QStringList m_lockedPaths;
 };
 
 void tst_addquote::initTestCase()
 {
-    QVERIFY(m_root.isValid());
-    useFolders(m_root);
-    m_quoteFile = m_root.filePath(QStringLiteral("quotes.txt"));
-    QVERIFY(writeFile(m_quoteFile, quoteFileBytes(Quotes)));
-    oq::setErrorSink([this](const QString &text) { m_errors << text; });
+    QVERIFY(setUpFolder(Quotes));
 }
 
 void tst_addquote::init()
 {
     m_fav = std::make_unique<QTemporaryDir>(m_root.filePath(QStringLiteral("favXXXXXX")));
     QVERIFY(m_fav->isValid());
-    QVERIFY(writeSettings(m_root, m_quoteFile, m_fav->path()));
-    m_errors.clear();
+    QVERIFY(resetSettings(m_fav->path()));
     m_form = std::make_unique<TQuoteForm>();
     m_add = std::make_unique<TAddQuoteFm>(m_form.get());
     m_form->setWindows(nullptr, nullptr, m_add.get());

@@ -5,13 +5,11 @@
 
 #include "controls/rxspeedbutton.h"
 #include "controls/rxspinbutton.h"
-#include "forms/errordisplay.h"
 #include "forms/helpviewer.h"
 #include "forms/quote21.h"
 #include "forms/quotesr.h"
 #include "forms/screenfit.h"
 #include "mainformfixture.h"
-#include "settings/inifile.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -28,7 +26,7 @@
 
 using namespace mainformfixture;
 
-class tst_mainwindow : public QObject
+class tst_mainwindow : public QObject, MainFormFixture
 {
     Q_OBJECT
 
@@ -51,19 +49,13 @@ private Q_SLOTS:
     void openDialog_refusesANameTheSettingsCannotKeep();
 
 private:
-    QTemporaryDir m_root;
-    QString m_quoteFile;
     QString m_fiveQuotes;
     QString m_fullFile;
-    QStringList m_errors;
 };
 
 void tst_mainwindow::initTestCase()
 {
-    QVERIFY(m_root.isValid());
-    useFolders(m_root);
-    m_quoteFile = m_root.filePath(QStringLiteral("quotes.txt"));
-    QVERIFY(writeFile(m_quoteFile, quoteFileBytes({ { QStringLiteral("Kept quote") } })));
+    QVERIFY(setUpFolder({ { QStringLiteral("Kept quote") } }));
     // As many quotes as the index holds: the widest total the tool bar shows.
     m_fullFile = m_root.filePath(QStringLiteral("full.txt"));
     QByteArray full;
@@ -72,14 +64,11 @@ void tst_mainwindow::initTestCase()
     QVERIFY(writeFile(m_fullFile, full));
     m_fiveQuotes = m_root.filePath(QStringLiteral("five.txt"));
     QVERIFY(writeFile(m_fiveQuotes, quoteFileBytes({ { "One" }, { "Two" }, { "Three" }, { "Four" }, { "Five" } })));
-    oq::setErrorSink([this](const QString &text) { m_errors << text; });
 }
 
 void tst_mainwindow::init()
 {
-    QDir(oq::profileFolder()).removeRecursively();
-    QVERIFY(writeSettings(m_root, m_quoteFile));
-    m_errors.clear();
+    QVERIFY(resetSettings());
 }
 
 void tst_mainwindow::cleanup()

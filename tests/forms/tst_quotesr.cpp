@@ -2,7 +2,6 @@
 #include "forms/quotesr.h"
 
 #include "controls/rxspeedbutton.h"
-#include "forms/errordisplay.h"
 #include "forms/ombryquotefm.h"
 #include "mainformfixture.h"
 #include "quotes/quoteindex.h"
@@ -46,7 +45,7 @@ QStringList listTexts(const QListWidget *list)
 
 } // namespace
 
-class tst_quotesr : public QObject
+class tst_quotesr : public QObject, MainFormFixture
 {
     Q_OBJECT
 
@@ -74,26 +73,17 @@ private Q_SLOTS:
 private:
     void openAndSearch(const QString &text);
 
-    QTemporaryDir m_root;
-    QString m_quoteFile;
-    std::unique_ptr<TQuoteForm> m_form;
     std::unique_ptr<TSearchQuotes> m_search;
-    QStringList m_errors;
 };
 
 void tst_quotesr::initTestCase()
 {
-    QVERIFY(m_root.isValid());
-    useFolders(m_root);
-    m_quoteFile = m_root.filePath(QStringLiteral("quotes.txt"));
-    QVERIFY(writeFile(m_quoteFile, quoteFileBytes(Quotes)));
-    oq::setErrorSink([this](const QString &text) { m_errors << text; });
+    QVERIFY(setUpFolder(Quotes));
 }
 
 void tst_quotesr::init()
 {
-    QVERIFY(writeSettings(m_root, m_quoteFile));
-    m_errors.clear();
+    QVERIFY(resetSettings());
     m_form = std::make_unique<TQuoteForm>();
     m_search = std::make_unique<TSearchQuotes>(m_form.get());
     m_form->setWindows(nullptr, m_search.get(), nullptr);
