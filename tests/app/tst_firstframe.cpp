@@ -8,8 +8,6 @@
 #include <QStringList>
 #include <QTest>
 
-#include <memory>
-
 class tst_firstframe : public QObject
 {
     Q_OBJECT

@@ -49,8 +49,7 @@ class tst_filedropreload : public QObject
 private:
     QTemporaryDir m_root;
     QString m_file;
-    // The clock of the form's file watcher, made when it first sees a change.
-    QPointer<ManualTimer> m_clock;
+    QPointer<ManualTimer> m_clock; // of the form's file watcher
 
     std::unique_ptr<TQuoteForm> makeForm(const QByteArray &bytes)
     {

@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolTip>
 #include <QTimer>

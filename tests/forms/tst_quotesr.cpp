@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace mainformfixture;

@@ -260,7 +260,6 @@ private Q_SLOTS:
         const IndexedTitles one({ "only" });
         model.setTitles(many.titles);
         model.setTitles(one.titles);
-        // The old worker was joined, so its notice is already posted.
         QCoreApplication::sendPostedEvents();
         QCOMPARE(rowsOf(model), QStringList { "only [0]" });
         QCOMPARE(filled.size(), 1);
@@ -272,10 +271,8 @@ private Q_SLOTS:
         QCOMPARE(filled.size(), 1);
     }
 
-    // The model waits for its worker: without that the thread's destructor
-    // ends the program, and the titles freed next would be read after their
-    // end (the sanitizer run reports it); the worker's notice, already posted,
-    // must not reach the model that is gone.
+    // Without waiting for its worker the thread's destructor ends the program; the
+    // worker must not read the titles freed next, nor its notice reach the model gone.
     void model_destroyedWhileSorting_waitsForTheWorker()
     {
         auto many = std::make_unique<IndexedTitles>(manyLines());
