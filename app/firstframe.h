@@ -4,6 +4,8 @@
 // first sight of the window.
 #pragma once
 
+#include "core/repeattimer.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
@@ -23,10 +25,12 @@ public:
     // after the window's first exposure has been painted; not at all if the
     // window goes first. With `latestMs`, it runs that long after the window
     // is shown even if nothing of it is on screen by then (shown minimised,
-    // or on another workspace). The watcher lives as a child of the window.
-    static void then(QWidget *window, std::function<void()> action, int latestMs = -1)
+    // or on another workspace), as timed by the clock `makeClock` makes. The
+    // watcher lives as a child of the window.
+    static void then(QWidget *window, std::function<void()> action, int latestMs = -1,
+        const RepeatTimerFactory &makeClock = makeDefaultRepeatTimer)
     {
-        new FirstFrame(window, std::move(action), latestMs);
+        new FirstFrame(window, std::move(action), latestMs, makeClock);
     }
 
 protected:
@@ -39,17 +43,21 @@ protected:
             // and handed to the window system by the time it runs.
             m_queued = true;
             QTimer::singleShot(0, this, [this] { fire(false); });
-        } else if (event->type() == QEvent::Show && watched == m_window && m_latestMs >= 0 && !m_timing) {
-            m_timing = true;
-            QTimer::singleShot(m_latestMs, this, [this] { fire(true); });
+        } else if (event->type() == QEvent::Show && watched == m_window && m_latest && !m_latest->isActive()) {
+            m_latest->start();
         }
         return false;
     }
 
 private:
-    FirstFrame(QWidget *window, std::function<void()> action, int latestMs)
-        : QObject(window), m_window(window), m_action(std::move(action)), m_latestMs(latestMs)
+    FirstFrame(QWidget *window, std::function<void()> action, int latestMs, const RepeatTimerFactory &makeClock)
+        : QObject(window), m_window(window), m_action(std::move(action))
     {
+        if (latestMs >= 0) {
+            m_latest = makeClock(this);
+            m_latest->setInterval(latestMs);
+            connect(m_latest, &RepeatTimer::timeout, this, [this] { fire(true); });
+        }
         QCoreApplication::instance()->installEventFilter(this);
     }
 
@@ -63,6 +71,8 @@ private:
                 return; // not on screen after all: the next exposure counts
         }
         QCoreApplication::instance()->removeEventFilter(this);
+        if (m_latest)
+            m_latest->stop();
         const auto action = std::move(m_action);
         m_action = nullptr;
         deleteLater();
@@ -71,9 +81,8 @@ private:
 
     QPointer<QWidget> m_window;
     std::function<void()> m_action;
-    const int m_latestMs;
+    RepeatTimer *m_latest = nullptr;
     bool m_queued = false;
-    bool m_timing = false;
 };
 
 } // namespace oq

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "controls/repeattimer.h"
+#include "core/repeattimer.h"
 #include "controls/rxbuttonglyph.h"
 
 #include <QImage>

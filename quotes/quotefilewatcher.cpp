@@ -3,29 +3,30 @@
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QTimer>
 
 namespace oq {
 
 QuoteFileWatcher::QuoteFileWatcher(QObject *parent)
     : QObject(parent)
     , m_watcher(new QFileSystemWatcher(this))
-    , m_timer(new QTimer(this))
 {
-    m_timer->setSingleShot(true);
-    m_timer->setInterval(SettleMs);
-    connect(m_timer, &QTimer::timeout, this, &QuoteFileWatcher::settle);
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { m_timer->start(); });
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &QuoteFileWatcher::changeSeen);
     // The folder changes with every file in it: only a change of this file counts.
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
         if (stampNow() != m_read)
-            m_timer->start();
+            changeSeen();
     });
 }
 
-void QuoteFileWatcher::setSettleTime(int ms)
+// Each change starts the quiet time again.
+void QuoteFileWatcher::changeSeen()
 {
-    m_timer->setInterval(ms);
+    if (!m_timer) {
+        m_timer = m_timerFactory ? m_timerFactory(this) : makeDefaultRepeatTimer(this);
+        m_timer->setInterval(SettleMs);
+        connect(m_timer, &RepeatTimer::timeout, this, &QuoteFileWatcher::settle);
+    }
+    m_timer->start();
 }
 
 QuoteFileWatcher::Stamp QuoteFileWatcher::stampNow() const
@@ -45,7 +46,8 @@ QuoteFileWatcher::Stamp QuoteFileWatcher::stampNow() const
 
 void QuoteFileWatcher::watch(const QString &path)
 {
-    m_timer->stop();
+    if (m_timer)
+        m_timer->stop();
     const QString absolute = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     if (absolute != m_path) {
         if (!m_watcher->files().isEmpty())
@@ -74,6 +76,7 @@ void QuoteFileWatcher::rewatch()
 
 void QuoteFileWatcher::settle()
 {
+    m_timer->stop();
     rewatch();
     const Stamp now = stampNow();
     if (!now.exists || now == m_read)

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "core/repeattimer.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 
+#include <utility>
+
 class QFileSystemWatcher;
-class QTimer;
 
 namespace oq {
 
@@ -23,7 +26,8 @@ public:
 
     // Quiet time after the last change before the notice.
     static constexpr int SettleMs = 300;
-    void setSettleTime(int ms);
+    // The clock that times the quiet time; call before the first change.
+    void setRepeatTimerFactory(RepeatTimerFactory factory) { m_timerFactory = std::move(factory); }
 
     // Watches `path` from now on; the file as it is now counts as read, so a
     // write the program itself made and then read counts once.
@@ -49,10 +53,12 @@ private:
     };
     Stamp stampNow() const;
     void rewatch();
+    void changeSeen();
     void settle();
 
     QFileSystemWatcher *m_watcher;
-    QTimer *m_timer;
+    RepeatTimerFactory m_timerFactory;
+    RepeatTimer *m_timer = nullptr;
     QString m_path;
     QString m_folder;
     Stamp m_read;

@@ -10,7 +10,7 @@
 
 using Action = oq::CommandLine::Action;
 
-class tst_CommandLine : public QObject
+class tst_commandline : public QObject
 {
     Q_OBJECT
 
@@ -135,5 +135,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_CommandLine)
+QTEST_GUILESS_MAIN(tst_commandline)
 #include "tst_commandline.moc"

@@ -2,14 +2,13 @@
 // Work put off until the window's first frame: it waits for the frame, runs
 // once, in the order the start-up relies on, and never for a window gone.
 #include "app/firstframe.h"
+#include "tests/controls/manualtimer.h"
 
 #include <QLabel>
 #include <QStringList>
 #include <QTest>
 
-#include <memory>
-
-class TestFirstFrame : public QObject
+class tst_firstframe : public QObject
 {
     Q_OBJECT
 
@@ -35,7 +34,7 @@ private Q_SLOTS:
         window.hide();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTest::qWait(20);
+        QCoreApplication::processEvents();
         QCOMPARE(runs, 1);
     }
 
@@ -68,11 +67,15 @@ private Q_SLOTS:
         QLabel window(QStringLiteral("A quote"));
         window.setAttribute(Qt::WA_DontShowOnScreen);
         int ran = 0;
-        oq::FirstFrame::then(&window, [&] { ++ran; }, latestMs);
+        QPointer<ManualTimer> clock;
+        oq::FirstFrame::then(&window, [&] { ++ran; }, latestMs, manualClock(clock));
         window.show();
-        QTest::qWait(20);
+        QCoreApplication::processEvents();
+        if (clock)
+            clock->advance(latestMs - 1);
         QCOMPARE(ran, 0);
-        QTest::qWait(200);
+        if (clock)
+            clock->advance(1);
         QCOMPARE(ran, runs);
     }
 
@@ -80,11 +83,13 @@ private Q_SLOTS:
     {
         QLabel window(QStringLiteral("A quote"));
         int ran = 0;
-        oq::FirstFrame::then(&window, [&] { ++ran; }, 50);
+        QPointer<ManualTimer> clock;
+        oq::FirstFrame::then(&window, [&] { ++ran; }, 50, manualClock(clock));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_COMPARE(ran, 1);
-        QTest::qWait(150);
+        if (clock)
+            clock->advance(50);
         QCOMPARE(ran, 1);
     }
 
@@ -98,10 +103,10 @@ private Q_SLOTS:
         QLabel other(QStringLiteral("Another"));
         other.show();
         QVERIFY(QTest::qWaitForWindowExposed(&other));
-        QTest::qWait(20);
+        QCoreApplication::processEvents();
         QCOMPARE(runs, 0);
     }
 };
 
-QTEST_MAIN(TestFirstFrame)
+QTEST_MAIN(tst_firstframe)
 #include "tst_firstframe.moc"

@@ -64,7 +64,7 @@ Run runProgram(const QStringList &arguments, const QString &folder, const QStrin
 
 } // namespace
 
-class tst_OmbryQuote : public QObject
+class tst_ombryquote : public QObject
 {
     Q_OBJECT
 
@@ -190,5 +190,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_OmbryQuote)
+QTEST_MAIN(tst_ombryquote)
 #include "tst_ombryquote.moc"

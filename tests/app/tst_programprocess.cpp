@@ -38,15 +38,19 @@ bool handlesSigterm(qint64 pid)
 
 bool waitUntilReady(QProcess &process)
 {
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 30000) {
-        if (process.state() != QProcess::Running)
-            return false;
-        if (handlesSigterm(process.processId()))
+    const auto ready = [&process] {
+        return process.state() == QProcess::Running && handlesSigterm(process.processId());
+    };
+    return QTest::qWaitFor([&] { return process.state() != QProcess::Running || ready(); }, 30000) && ready();
+}
+
+// True while the process has `folder` open: it does so only to wait for the folder's lock.
+bool holdsOpen(qint64 pid, const QString &folder)
+{
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo &fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        if (fd.symLinkTarget() == folder)
             return true;
-        QTest::qWait(10);
-    }
     return false;
 }
 
@@ -58,7 +62,7 @@ int twoCopiesRounds()
 
 } // namespace
 
-class tst_ProgramProcess : public QObject
+class tst_programprocess : public QObject
 {
     Q_OBJECT
 
@@ -139,7 +143,7 @@ private Q_SLOTS:
         oq::FolderLock busy(folder);
         QVERIFY(busy.lock(1000));
         QVERIFY(::kill(pid_t(program.processId()), SIGTERM) == 0);
-        QTest::qWait(300);
+        QTRY_VERIFY_WITH_TIMEOUT(holdsOpen(program.processId(), folder), 30000);
         QCOMPARE(program.state(), QProcess::Running);
         QElapsedTimer clock;
         clock.start();
@@ -197,5 +201,5 @@ private:
     QString m_config;
 };
 
-QTEST_GUILESS_MAIN(tst_ProgramProcess)
+QTEST_GUILESS_MAIN(tst_programprocess)
 #include "tst_programprocess.moc"

@@ -23,7 +23,7 @@
 
 using namespace mainformfixture;
 
-class tst_SessionEnd : public QObject
+class tst_sessionend : public QObject
 {
     Q_OBJECT
 
@@ -155,5 +155,5 @@ private:
     QStringList m_errors;
 };
 
-QTEST_MAIN(tst_SessionEnd)
+QTEST_MAIN(tst_sessionend)
 #include "tst_sessionend.moc"

@@ -42,7 +42,7 @@ struct Run
 
 } // namespace
 
-class tst_TerminalMode : public QObject
+class tst_terminalmode : public QObject
 {
     Q_OBJECT
 
@@ -212,5 +212,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_TerminalMode)
+QTEST_GUILESS_MAIN(tst_terminalmode)
 #include "tst_terminalmode.moc"

@@ -68,7 +68,7 @@ void sendLeave(QWidget *w)
 
 } // namespace
 
-class TestRxSpeedButton : public QObject
+class tst_rxspeedbutton : public QObject
 {
     Q_OBJECT
 
@@ -98,7 +98,7 @@ private Q_SLOTS:
     void allowTimer_repeatsWhileHeld();
 };
 
-void TestRxSpeedButton::frame_data()
+void tst_rxspeedbutton::frame_data()
 {
     QTest::addColumn<bool>("flat");
     QTest::addColumn<bool>("hot");
@@ -119,7 +119,7 @@ void TestRxSpeedButton::frame_data()
         << false << true << true << QList<QRgb> { Frame, Light, Light, Light, Frame, Frame, Light, Light, Dark, Face };
 }
 
-void TestRxSpeedButton::frame()
+void tst_rxspeedbutton::frame()
 {
     QFETCH(bool, flat);
     QFETCH(bool, hot);
@@ -138,7 +138,7 @@ void TestRxSpeedButton::frame()
         QCOMPARE(QColor(px(image, points[i].x(), points[i].y())).name(), QColor(expected[i]).name());
 }
 
-void TestRxSpeedButton::glyphPosition_data()
+void tst_rxspeedbutton::glyphPosition_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<bool>("held");
@@ -149,7 +149,7 @@ void TestRxSpeedButton::glyphPosition_data()
     QTest::newRow("16 wide held") << 16 << true << QPoint(1, 5);
 }
 
-void TestRxSpeedButton::glyphPosition()
+void tst_rxspeedbutton::glyphPosition()
 {
     QFETCH(int, width);
     QFETCH(bool, held);
@@ -170,7 +170,7 @@ void TestRxSpeedButton::glyphPosition()
     QVERIFY(px(image, x + 1, y + 16) != Blue);
 }
 
-void TestRxSpeedButton::heldOnNarrowButton_lastColumnFallsOutside()
+void tst_rxspeedbutton::heldOnNarrowButton_lastColumnFallsOutside()
 {
     // A 16-wide glyph on a 16-wide button: held, its last column is cut off,
     // and its first column sits right of the sunken left edge.
@@ -190,7 +190,7 @@ void TestRxSpeedButton::heldOnNarrowButton_lastColumnFallsOutside()
         QVERIFY(px(image, 15, y) != Red);
 }
 
-void TestRxSpeedButton::twoImageStrip_rightHalfIsDisabledImage()
+void tst_rxspeedbutton::twoImageStrip_rightHalfIsDisabledImage()
 {
     auto button = makeButton(25, solidStrip({ Blue, Red }));
     QCOMPARE(button->numGlyphs(), 2);
@@ -203,7 +203,7 @@ void TestRxSpeedButton::twoImageStrip_rightHalfIsDisabledImage()
     QCOMPARE(px(image, 0, 0), Face);
 }
 
-void TestRxSpeedButton::embossedImage_shadowInPlaceLightOneDown()
+void tst_rxspeedbutton::embossedImage_shadowInPlaceLightOneDown()
 {
     QImage glyph(16, 16, QImage::Format_RGB32);
     glyph.fill(Mask);
@@ -220,7 +220,7 @@ void TestRxSpeedButton::embossedImage_shadowInPlaceLightOneDown()
     QCOMPARE(px(image, 4 + 8, 4 + 8), Face);
 }
 
-void TestRxSpeedButton::glyphWithoutBlack_disabledIsBlankFace()
+void tst_rxspeedbutton::glyphWithoutBlack_disabledIsBlankFace()
 {
     QImage glyph = solidStrip({ qRgb(0x80, 0, 0) });
     auto button = makeButton(16, glyph);
@@ -231,7 +231,7 @@ void TestRxSpeedButton::glyphWithoutBlack_disabledIsBlankFace()
             QCOMPARE(px(image, x, y), Face);
 }
 
-void TestRxSpeedButton::grayImage_keepsMaskAndFace()
+void tst_rxspeedbutton::grayImage_keepsMaskAndFace()
 {
     QImage source(4, 1, QImage::Format_ARGB32);
     source.setPixel(0, 0, Mask);
@@ -251,7 +251,7 @@ void TestRxSpeedButton::grayImage_keepsMaskAndFace()
     QCOMPARE(px(button->renderImage(), 10, 10), qRgb(g, g, g));
 }
 
-void TestRxSpeedButton::numGlyphs_data()
+void tst_rxspeedbutton::numGlyphs_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("before");
@@ -263,7 +263,7 @@ void TestRxSpeedButton::numGlyphs_data()
     QTest::newRow("20x16 keeps the old count") << QSize(20, 16) << 2 << 2;
 }
 
-void TestRxSpeedButton::numGlyphs()
+void tst_rxspeedbutton::numGlyphs()
 {
     QFETCH(QSize, size);
     QFETCH(int, before);
@@ -284,7 +284,7 @@ void TestRxSpeedButton::numGlyphs()
     QCOMPARE(button.glyphHolder().stateImage(fbsUp, TButtonColors::fromPalette(testPalette())), -1);
 }
 
-void TestRxSpeedButton::stores_sharedPerSizeAndSlotsReused()
+void tst_rxspeedbutton::stores_sharedPerSizeAndSlotsReused()
 {
     QCOMPARE(TGlyphCache::existing(), nullptr);
     const TButtonColors colors = TButtonColors::fromPalette(testPalette());
@@ -320,7 +320,7 @@ void TestRxSpeedButton::stores_sharedPerSizeAndSlotsReused()
     QCOMPARE(TGlyphCache::existing(), nullptr);
 }
 
-void TestRxSpeedButton::paletteChange_dropsImages()
+void tst_rxspeedbutton::paletteChange_dropsImages()
 {
     QImage glyph(16, 16, QImage::Format_RGB32);
     glyph.fill(Mask);
@@ -340,7 +340,7 @@ void TestRxSpeedButton::paletteChange_dropsImages()
     QCOMPARE(px(image, 0, 0), qRgb(0x30, 0x30, 0x30));
 }
 
-void TestRxSpeedButton::deviceRatio2_drawsEachPixelAsBlock()
+void tst_rxspeedbutton::deviceRatio2_drawsEachPixelAsBlock()
 {
     auto button = makeButton();
     QTest::mousePress(button.get(), Qt::LeftButton, {}, QPoint(12, 12));
@@ -355,7 +355,7 @@ void TestRxSpeedButton::deviceRatio2_drawsEachPixelAsBlock()
     }
 }
 
-void TestRxSpeedButton::click_needsPressAndReleaseInside_data()
+void tst_rxspeedbutton::click_needsPressAndReleaseInside_data()
 {
     QTest::addColumn<QPoint>("press");
     QTest::addColumn<QPoint>("release");
@@ -369,7 +369,7 @@ void TestRxSpeedButton::click_needsPressAndReleaseInside_data()
     QTest::newRow("right button") << QPoint(12, 12) << QPoint(12, 12) << Qt::RightButton << 0;
 }
 
-void TestRxSpeedButton::click_needsPressAndReleaseInside()
+void tst_rxspeedbutton::click_needsPressAndReleaseInside()
 {
     QFETCH(QPoint, press);
     QFETCH(QPoint, release);
@@ -389,7 +389,7 @@ void TestRxSpeedButton::click_needsPressAndReleaseInside()
     QVERIFY(!b->isPressing());
 }
 
-void TestRxSpeedButton::pressMoveOffAndBack_sunkenRaisedSunken()
+void tst_rxspeedbutton::pressMoveOffAndBack_sunkenRaisedSunken()
 {
     auto b = makeButton();
     QSignalSpy spy(b.get(), &TRxSpeedButton::clicked);
@@ -408,7 +408,7 @@ void TestRxSpeedButton::pressMoveOffAndBack_sunkenRaisedSunken()
     QCOMPARE(spy.count(), 1);
 }
 
-void TestRxSpeedButton::doubleClick_givesTwoClicks()
+void tst_rxspeedbutton::doubleClick_givesTwoClicks()
 {
     auto b = makeButton();
     QSignalSpy spy(b.get(), &TRxSpeedButton::clicked);
@@ -419,7 +419,7 @@ void TestRxSpeedButton::doubleClick_givesTwoClicks()
     QCOMPARE(spy.count(), 2);
 }
 
-void TestRxSpeedButton::enter_onlyWhileApplicationActive()
+void tst_rxspeedbutton::enter_onlyWhileApplicationActive()
 {
     QWidget window;
     auto *b = new TRxSpeedButton(&window);
@@ -449,7 +449,7 @@ void TestRxSpeedButton::enter_onlyWhileApplicationActive()
     QCOMPARE(px(b->renderImage(), 0, 0), Face);
 }
 
-void TestRxSpeedButton::leave_ignoredWhilePressing()
+void tst_rxspeedbutton::leave_ignoredWhilePressing()
 {
     auto b = makeButton();
     QTest::mousePress(b.get(), Qt::LeftButton, {}, QPoint(12, 12));
@@ -460,7 +460,7 @@ void TestRxSpeedButton::leave_ignoredWhilePressing()
     QVERIFY(!b->isHot());
 }
 
-void TestRxSpeedButton::disable_underPointer_dropsFrameAtOnce()
+void tst_rxspeedbutton::disable_underPointer_dropsFrameAtOnce()
 {
     QWidget window;
     auto *b = new TRxSpeedButton(&window);
@@ -489,7 +489,7 @@ void TestRxSpeedButton::disable_underPointer_dropsFrameAtOnce()
     QCOMPARE(px(image, 10, 10), Blue);
 }
 
-void TestRxSpeedButton::showHintOff_swallowsToolTip()
+void tst_rxspeedbutton::showHintOff_swallowsToolTip()
 {
     QWidget window;
     auto *b = new TRxSpeedButton(&window);
@@ -512,7 +512,7 @@ void TestRxSpeedButton::showHintOff_swallowsToolTip()
 }
 
 
-void TestRxSpeedButton::allowTimer_repeatsWhileHeld()
+void tst_rxspeedbutton::allowTimer_repeatsWhileHeld()
 {
     auto b = makeButton();
     ManualTimer *timer = nullptr;
@@ -533,5 +533,5 @@ void TestRxSpeedButton::allowTimer_repeatsWhileHeld()
     QVERIFY(!timer->isActive());
 }
 
-QTEST_MAIN(TestRxSpeedButton)
+QTEST_MAIN(tst_rxspeedbutton)
 #include "tst_rxspeedbutton.moc"

@@ -55,7 +55,7 @@ const QPoint BottomPoint(15, 15);
 
 } // namespace
 
-class TestRxSpinButton : public QObject
+class tst_rxspinbutton : public QObject
 {
     Q_OBJECT
 
@@ -82,12 +82,12 @@ private Q_SLOTS:
     void showHintOff_swallowsToolTip();
 };
 
-void TestRxSpinButton::initTestCase()
+void tst_rxspinbutton::initTestCase()
 {
     QCOMPARE(TRxSpinButton().size(), QSize(20, 20));
 }
 
-void TestRxSpinButton::halfAt_data()
+void tst_rxspinbutton::halfAt_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QPoint>("point");
@@ -104,7 +104,7 @@ void TestRxSpinButton::halfAt_data()
     QTest::newRow("zero width") << QSize(0, 20) << QPoint(0, 10) << int(shTop);
 }
 
-void TestRxSpinButton::halfAt()
+void tst_rxspinbutton::halfAt()
 {
     QFETCH(QSize, size);
     QFETCH(QPoint, point);
@@ -126,7 +126,7 @@ void TestRxSpinButton::halfAt()
     QCOMPARE(int(rig.spin->pressedHalf()), half);
 }
 
-void TestRxSpinButton::faces_data()
+void tst_rxspinbutton::faces_data()
 {
     QTest::addColumn<int>("pressed");
     QTest::addColumn<QList<QPoint>>("points");
@@ -146,7 +146,7 @@ void TestRxSpinButton::faces_data()
                                            Dark, Dark, Dark, Black, Face, Face, Black, Black, Face, Black };
 }
 
-void TestRxSpinButton::faces()
+void tst_rxspinbutton::faces()
 {
     QFETCH(int, pressed);
     QFETCH(QList<QPoint>, points);
@@ -170,7 +170,7 @@ void TestRxSpinButton::faces()
     QCOMPARE(rig.spin->renderImage(), face);
 }
 
-void TestRxSpinButton::face_deviceRatio2()
+void tst_rxspinbutton::face_deviceRatio2()
 {
     Rig rig;
     const QImage face = rig.spin->renderImage(2.0);
@@ -189,7 +189,7 @@ void TestRxSpinButton::face_deviceRatio2()
     QCOMPARE(px(rig.spin->renderImage(), 5, 3), darkPalette().color(QPalette::ButtonText).rgb());
 }
 
-void TestRxSpinButton::disabled_looksTheSameAndIgnoresPresses()
+void tst_rxspinbutton::disabled_looksTheSameAndIgnoresPresses()
 {
     Rig rig;
     const QImage enabled = rig.spin->renderImage();
@@ -208,7 +208,7 @@ void TestRxSpinButton::disabled_looksTheSameAndIgnoresPresses()
     QCOMPARE(rig.top, 1);
 }
 
-void TestRxSpinButton::nullGlyph_restoresBuiltInArrow()
+void tst_rxspinbutton::nullGlyph_restoresBuiltInArrow()
 {
     Rig rig;
     const QImage before = rig.spin->renderImage();
@@ -223,7 +223,7 @@ void TestRxSpinButton::nullGlyph_restoresBuiltInArrow()
     QCOMPARE(rig.spin->upGlyph(), TRxSpinButton::defaultUpGlyph());
 }
 
-void TestRxSpinButton::glyphPosition_roundsHalfToEven()
+void tst_rxspinbutton::glyphPosition_roundsHalfToEven()
 {
     // 22 × 22 with 5 × 5 glyphs: 22/4 − 2.5 = 3 exactly; 30 × 30 with 5 × 5:
     // 7.5 − 2.5 = 5; 26 × 26 with 3 × 3: 6.5 − 1.5 = 5; 18 × 18 with 4 × 4:
@@ -242,7 +242,7 @@ void TestRxSpinButton::glyphPosition_roundsHalfToEven()
     QVERIFY(px(face, 10, 12) != qRgb(0, 0x80, 0));
 }
 
-void TestRxSpinButton::pressAndQuickRelease_firesOnce()
+void tst_rxspinbutton::pressAndQuickRelease_firesOnce()
 {
     Rig rig;
     rig.press(TopPoint);
@@ -255,7 +255,7 @@ void TestRxSpinButton::pressAndQuickRelease_firesOnce()
     QVERIFY(!rig.timer->isActive());
 }
 
-void TestRxSpinButton::oneSecondHold_firesEightTimes()
+void tst_rxspinbutton::oneSecondHold_firesEightTimes()
 {
     Rig rig;
     rig.press(BottomPoint);
@@ -276,7 +276,7 @@ void TestRxSpinButton::oneSecondHold_firesEightTimes()
     QCOMPARE(rig.bottom, 10);
 }
 
-void TestRxSpinButton::dragOffAndBack_suspendsAndResumes()
+void tst_rxspinbutton::dragOffAndBack_suspendsAndResumes()
 {
     Rig rig;
     const QImage released = rig.spin->renderFace(shNone);
@@ -301,7 +301,7 @@ void TestRxSpinButton::dragOffAndBack_suspendsAndResumes()
     QCOMPARE(rig.spin->renderImage(), released);
 }
 
-void TestRxSpinButton::dragOffControl_releaseFiresNothing()
+void tst_rxspinbutton::dragOffControl_releaseFiresNothing()
 {
     Rig rig;
     rig.press(TopPoint);
@@ -315,7 +315,7 @@ void TestRxSpinButton::dragOffControl_releaseFiresNothing()
     QCOMPARE(rig.spin->renderImage(), rig.spin->renderFace(shNone));
 }
 
-void TestRxSpinButton::rightButton_endsHold()
+void tst_rxspinbutton::rightButton_endsHold()
 {
     Rig rig;
     rig.press(TopPoint);
@@ -329,7 +329,7 @@ void TestRxSpinButton::rightButton_endsHold()
     QCOMPARE(rig.spin->renderImage(), rig.spin->renderFace(shNone));
 }
 
-void TestRxSpinButton::captureLost_stopsRepeats()
+void tst_rxspinbutton::captureLost_stopsRepeats()
 {
     QWidget window;
     Rig rig;
@@ -350,7 +350,7 @@ void TestRxSpinButton::captureLost_stopsRepeats()
     rig.spin->setParent(nullptr);
 }
 
-void TestRxSpinButton::doubleClick_firesTwice()
+void tst_rxspinbutton::doubleClick_firesTwice()
 {
     Rig rig;
     rig.press(TopPoint);
@@ -360,7 +360,7 @@ void TestRxSpinButton::doubleClick_firesTwice()
     QCOMPARE(rig.top, 2);
 }
 
-void TestRxSpinButton::handlerTakingRelease_noRepeats()
+void tst_rxspinbutton::handlerTakingRelease_noRepeats()
 {
     // The handler runs a modal window, which takes the release.
     QWidget window;
@@ -384,7 +384,7 @@ void TestRxSpinButton::handlerTakingRelease_noRepeats()
     QCOMPARE(fired, 1);
 }
 
-void TestRxSpinButton::noHandler_stateUnchanged()
+void tst_rxspinbutton::noHandler_stateUnchanged()
 {
     TRxSpinButton spin;
     int top = 0;
@@ -394,7 +394,7 @@ void TestRxSpinButton::noHandler_stateUnchanged()
     QCOMPARE(top, 0);
 }
 
-void TestRxSpinButton::focusControl_getsFocusOnPress()
+void tst_rxspinbutton::focusControl_getsFocusOnPress()
 {
     QWidget window;
     auto *edit = new QWidget(&window);
@@ -414,7 +414,7 @@ void TestRxSpinButton::focusControl_getsFocusOnPress()
     QTest::mousePress(spin, Qt::LeftButton, {}, TopPoint);
 }
 
-void TestRxSpinButton::showHintOff_swallowsToolTip()
+void tst_rxspinbutton::showHintOff_swallowsToolTip()
 {
     QWidget window;
     auto *spin = new TRxSpinButton(&window);
@@ -433,5 +433,5 @@ void TestRxSpinButton::showHintOff_swallowsToolTip()
     QToolTip::hideText();
 }
 
-QTEST_MAIN(TestRxSpinButton)
+QTEST_MAIN(tst_rxspinbutton)
 #include "tst_rxspinbutton.moc"

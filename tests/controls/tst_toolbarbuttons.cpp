@@ -12,7 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class TestToolBarButtons : public QObject
+class tst_toolbarbuttons : public QObject
 {
     Q_OBJECT
 
@@ -28,7 +28,7 @@ private Q_SLOTS:
     void accessible_namesRolesAndActions();
 };
 
-void TestToolBarButtons::glyph_data()
+void tst_toolbarbuttons::glyph_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("images");
@@ -39,7 +39,7 @@ void TestToolBarButtons::glyph_data()
         QTest::newRow(name) << QString::fromLatin1(name) << 2;
 }
 
-void TestToolBarButtons::glyph()
+void tst_toolbarbuttons::glyph()
 {
     QFETCH(QString, name);
     QFETCH(int, images);
@@ -63,7 +63,7 @@ void TestToolBarButtons::glyph()
     }
 }
 
-void TestToolBarButtons::arrows_darkRedWithoutBlack_disabledIsBlank()
+void tst_toolbarbuttons::arrows_darkRedWithoutBlack_disabledIsBlank()
 {
     for (const char *name : { "PrevQuote", "NextQuote" }) {
         const QImage image = toolBarGlyph(QLatin1String(name));
@@ -83,7 +83,7 @@ void TestToolBarButtons::arrows_darkRedWithoutBlack_disabledIsBlank()
     }
 }
 
-void TestToolBarButtons::glyph_atRatio_data()
+void tst_toolbarbuttons::glyph_atRatio_data()
 {
     QTest::addColumn<qreal>("dpr");
     QTest::addColumn<bool>("dark");
@@ -95,7 +95,7 @@ void TestToolBarButtons::glyph_atRatio_data()
     QTest::newRow("3x: blocks of the 1x one") << 3.0 << false << 16;
 }
 
-void TestToolBarButtons::glyph_atRatio()
+void tst_toolbarbuttons::glyph_atRatio()
 {
     QFETCH(qreal, dpr);
     QFETCH(bool, dark);
@@ -124,7 +124,7 @@ void TestToolBarButtons::glyph_atRatio()
     }
 }
 
-void TestToolBarButtons::factory_placesEveryControl_data()
+void tst_toolbarbuttons::factory_placesEveryControl_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
@@ -144,7 +144,7 @@ void TestToolBarButtons::factory_placesEveryControl_data()
     QTest::newRow("About") << "About" << QRect(332, 2, 25, 25) << "About Ombry Quote" << 1;
 }
 
-void TestToolBarButtons::factory_placesEveryControl()
+void tst_toolbarbuttons::factory_placesEveryControl()
 {
     QFETCH(QString, name);
     QFETCH(QRect, geometry);
@@ -168,7 +168,7 @@ void TestToolBarButtons::factory_placesEveryControl()
     QCOMPARE(image.pixel(0, 0), image.pixel(1, 1));
 }
 
-void TestToolBarButtons::factory_spinButton()
+void tst_toolbarbuttons::factory_spinButton()
 {
     QWidget panel;
     const ToolBarButtons buttons = createToolBarButtons(&panel);
@@ -182,7 +182,7 @@ void TestToolBarButtons::factory_spinButton()
     QCOMPARE(buttons.About->objectName(), QStringLiteral("About"));
 }
 
-void TestToolBarButtons::accessible_namesRolesAndActions()
+void tst_toolbarbuttons::accessible_namesRolesAndActions()
 {
     QWidget panel;
     const ToolBarButtons buttons = createToolBarButtons(&panel);
@@ -203,5 +203,5 @@ void TestToolBarButtons::accessible_namesRolesAndActions()
     QCOMPARE(bottom.count(), 1);
 }
 
-QTEST_MAIN(TestToolBarButtons)
+QTEST_MAIN(tst_toolbarbuttons)
 #include "tst_toolbarbuttons.moc"

@@ -101,7 +101,7 @@ void checkAnswers(const TVersionInfo &info, const Answers &want)
 
 Q_DECLARE_METATYPE(Answers)
 
-class tst_VersionInfo : public QObject
+class tst_versioninfo : public QObject
 {
     Q_OBJECT
 
@@ -117,7 +117,7 @@ private Q_SLOTS:
     void programFile_holdsItsOwnBlock();
 };
 
-void tst_VersionInfo::block_data()
+void tst_versioninfo::block_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<Answers>("want");
@@ -243,7 +243,7 @@ void tst_VersionInfo::block_data()
     QTest::newRow("NUL bytes") << QByteArray(300, '\0') << empty;
 }
 
-void tst_VersionInfo::block()
+void tst_versioninfo::block()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(Answers, want);
@@ -268,7 +268,7 @@ void tst_VersionInfo::block()
     checkAnswers(TVersionInfo(elf), bytes.isEmpty() ? Answers { false, {}, {}, {} } : want);
 }
 
-void tst_VersionInfo::elfFile_data()
+void tst_versioninfo::elfFile_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("valid");
@@ -333,7 +333,7 @@ void tst_VersionInfo::elfFile_data()
     }
 }
 
-void tst_VersionInfo::elfFile()
+void tst_versioninfo::elfFile()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, valid);
@@ -343,7 +343,7 @@ void tst_VersionInfo::elfFile()
     checkAnswers(info, valid ? Answers { true, "040904E4", "Demo Product", "1.2.3.4" } : Answers { false, {}, {}, {} });
 }
 
-void tst_VersionInfo::blockSize_isTheSectionSize()
+void tst_versioninfo::blockSize_isTheSectionSize()
 {
     const QByteArray block = write(usualRoot());
     QByteArray elf = makeElf(block);
@@ -359,7 +359,7 @@ void tst_VersionInfo::blockSize_isTheSectionSize()
     QVERIFY(read.isEmpty());
 }
 
-void tst_VersionInfo::fixedFileVersion_isMostSignificantFirst()
+void tst_versioninfo::fixedFileVersion_isMostSignificantFirst()
 {
     QByteArray bytes = write(root(fixedInfo(0x00070008, 0x0009000A), {}));
     QBuffer buffer(&bytes);
@@ -369,7 +369,7 @@ void tst_VersionInfo::fixedFileVersion_isMostSignificantFirst()
     QCOMPARE(fixed.ls, 0x0009000Au);
 }
 
-void tst_VersionInfo::fileDate_isLocalInTwoSecondSteps()
+void tst_versioninfo::fileDate_isLocalInTwoSecondSteps()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("program");
@@ -387,7 +387,7 @@ void tst_VersionInfo::fileDate_isLocalInTwoSecondSteps()
     QCOMPARE(info.FileDate().timeSpec(), Qt::LocalTime);
 }
 
-void tst_VersionInfo::missingFile_givesNullDateAndNothingElse()
+void tst_versioninfo::missingFile_givesNullDateAndNothingElse()
 {
     QTemporaryDir dir;
     const TVersionInfo info(dir.filePath("missing"));
@@ -403,7 +403,7 @@ void tst_VersionInfo::missingFile_givesNullDateAndNothingElse()
     QVERIFY(!folder.Valid());
 }
 
-void tst_VersionInfo::programFile_holdsItsOwnBlock()
+void tst_versioninfo::programFile_holdsItsOwnBlock()
 {
     const TVersionInfo info(QStringLiteral(OQ_PROGRAM_FILE));
     QVERIFY(info.Valid());
@@ -422,5 +422,5 @@ void tst_VersionInfo::programFile_holdsItsOwnBlock()
     QVERIFY(info.FileDate() > QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
 }
 
-QTEST_GUILESS_MAIN(tst_VersionInfo)
+QTEST_GUILESS_MAIN(tst_versioninfo)
 #include "tst_versioninfo.moc"

@@ -3,7 +3,9 @@
 // settings file and the data folder in a private temporary folder.
 #pragma once
 
+#include "forms/errordisplay.h"
 #include "forms/ombryquotefm.h"
+#include "settings/inifile.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,5 +76,32 @@ inline void showQuote(TQuoteForm &form, qint32 index)
     form.CurrentIndex = index;
     form.NewQuoteProc();
 }
+
+// The set-up the main window's tests share: a private folder holding the
+// quote file, settings naming it, and error boxes collected instead of shown.
+class MainFormFixture
+{
+protected:
+    // From initTestCase.
+    bool setUpFolder(const QList<QStringList> &quotes)
+    {
+        useFolders(m_root);
+        oq::setErrorSink([this](const QString &text) { m_errors << text; });
+        m_quoteFile = m_root.filePath(QStringLiteral("quotes.txt"));
+        return m_root.isValid() && writeFile(m_quoteFile, quoteFileBytes(quotes));
+    }
+    // From init: fresh settings that name the quote file, and no error seen yet.
+    bool resetSettings(const QString &installDir = QString())
+    {
+        m_errors.clear();
+        QDir(oq::profileFolder()).removeRecursively();
+        return writeSettings(m_root, m_quoteFile, installDir);
+    }
+
+    QTemporaryDir m_root;
+    QString m_quoteFile;
+    QStringList m_errors;
+    std::unique_ptr<TQuoteForm> m_form;
+};
 
 } // namespace mainformfixture

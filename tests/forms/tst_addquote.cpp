@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "forms/addquote.h"
 
-#include "forms/errordisplay.h"
 #include "forms/ombryquotefm.h"
 #include "forms/quotesr.h"
 #include "mainformfixture.h"
@@ -47,7 +46,7 @@ bool fileReadIsRefused(const QString &path)
 
 } // namespace
 
-class tst_AddQuote : public QObject
+class tst_addquote : public QObject, MainFormFixture
 {
     Q_OBJECT
 
@@ -75,30 +74,21 @@ private:
     void openDialog();
     QString favouritesFile() const { return m_fav->filePath(QStringLiteral("FavQuote.txt")); }
 
-    QTemporaryDir m_root;
-    QString m_quoteFile;
     std::unique_ptr<QTemporaryDir> m_fav;
-    std::unique_ptr<TQuoteForm> m_form;
     std::unique_ptr<TAddQuoteFm> m_add;
-    QStringList m_errors;
     QStringList m_lockedPaths;
 };
 
-void tst_AddQuote::initTestCase()
+void tst_addquote::initTestCase()
 {
-    QVERIFY(m_root.isValid());
-    useFolders(m_root);
-    m_quoteFile = m_root.filePath(QStringLiteral("quotes.txt"));
-    QVERIFY(writeFile(m_quoteFile, quoteFileBytes(Quotes)));
-    oq::setErrorSink([this](const QString &text) { m_errors << text; });
+    QVERIFY(setUpFolder(Quotes));
 }
 
-void tst_AddQuote::init()
+void tst_addquote::init()
 {
     m_fav = std::make_unique<QTemporaryDir>(m_root.filePath(QStringLiteral("favXXXXXX")));
     QVERIFY(m_fav->isValid());
-    QVERIFY(writeSettings(m_root, m_quoteFile, m_fav->path()));
-    m_errors.clear();
+    QVERIFY(resetSettings(m_fav->path()));
     m_form = std::make_unique<TQuoteForm>();
     m_add = std::make_unique<TAddQuoteFm>(m_form.get());
     m_form->setWindows(nullptr, nullptr, m_add.get());
@@ -108,7 +98,7 @@ void tst_AddQuote::init()
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
 
-void tst_AddQuote::cleanup()
+void tst_addquote::cleanup()
 {
     for (const QString &path : std::as_const(m_lockedPaths))
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -119,7 +109,7 @@ void tst_AddQuote::cleanup()
 }
 
 // Opens the dialog the way the Add command does, but without waiting in it.
-void tst_AddQuote::openDialog()
+void tst_addquote::openDialog()
 {
     m_add->show();
     QVERIFY(QTest::qWaitForWindowActive(m_add.get()));
@@ -127,7 +117,7 @@ void tst_AddQuote::openDialog()
     QCOMPARE(QApplication::focusWidget(), m_add->AddMemo);
 }
 
-void tst_AddQuote::dialog_hasItsControls()
+void tst_addquote::dialog_hasItsControls()
 {
     QVERIFY(m_add->isModal());
     QVERIFY(!m_add->AddMemo->isReadOnly());
@@ -135,7 +125,7 @@ void tst_AddQuote::dialog_hasItsControls()
     QVERIFY(!m_add->AddCancel->isDefault());
 }
 
-void tst_AddQuote::firstAdd_createsFileWithExactBytes()
+void tst_addquote::firstAdd_createsFileWithExactBytes()
 {
     showQuote(*m_form, 0);
     const qint32 top = m_form->HistoryTop;
@@ -154,7 +144,7 @@ void tst_AddQuote::firstAdd_createsFileWithExactBytes()
     QCOMPARE(m_form->HistoryTop, top);
 }
 
-void tst_AddQuote::twoAdds_readBackAsTwoQuotes()
+void tst_addquote::twoAdds_readBackAsTwoQuotes()
 {
     for (qint32 q : { 2, 1 }) {
         showQuote(*m_form, q);
@@ -170,7 +160,7 @@ void tst_AddQuote::twoAdds_readBackAsTwoQuotes()
     QVERIFY(m_errors.isEmpty());
 }
 
-void tst_AddQuote::editedText_isWrittenAsEdited_data()
+void tst_addquote::editedText_isWrittenAsEdited_data()
 {
     QTest::addColumn<QString>("edit");
     QTest::addColumn<QByteArray>("bytes");
@@ -181,7 +171,7 @@ void tst_AddQuote::editedText_isWrittenAsEdited_data()
         << QStringLiteral("backspace") << QByteArray("Third quote\r\nand more\r\n\r\n");
 }
 
-void tst_AddQuote::editedText_isWrittenAsEdited()
+void tst_addquote::editedText_isWrittenAsEdited()
 {
     QFETCH(QString, edit);
     QFETCH(QByteArray, bytes);
@@ -204,7 +194,7 @@ void tst_AddQuote::editedText_isWrittenAsEdited()
     QCOMPARE(readFile(favouritesFile()), bytes);
 }
 
-void tst_AddQuote::cancel_writesNothing_data()
+void tst_addquote::cancel_writesNothing_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("Esc") << QStringLiteral("escape");
@@ -212,7 +202,7 @@ void tst_AddQuote::cancel_writesNothing_data()
     QTest::newRow("close box") << QStringLiteral("box");
 }
 
-void tst_AddQuote::cancel_writesNothing()
+void tst_addquote::cancel_writesNothing()
 {
     QFETCH(QString, how);
 
@@ -229,7 +219,7 @@ void tst_AddQuote::cancel_writesNothing()
     QVERIFY(QDir(m_fav->path()).isEmpty());
 }
 
-void tst_AddQuote::everyOpening_refillsFromThePane()
+void tst_addquote::everyOpening_refillsFromThePane()
 {
     showQuote(*m_form, 0);
     openDialog();
@@ -242,7 +232,7 @@ void tst_AddQuote::everyOpening_refillsFromThePane()
     m_add->AddCancelClick();
 }
 
-void tst_AddQuote::tabOrder_memoOKCancel()
+void tst_addquote::tabOrder_memoOKCancel()
 {
     openDialog();
     const QString text = m_add->AddMemo->toPlainText();
@@ -255,7 +245,7 @@ void tst_AddQuote::tabOrder_memoOKCancel()
     m_add->AddCancelClick();
 }
 
-void tst_AddQuote::addToOpenFavouritesFile_reloadsIt()
+void tst_addquote::addToOpenFavouritesFile_reloadsIt()
 {
     QVERIFY(writeFile(favouritesFile(), "Old favourite\r\n\r\n\r\n"));
     m_form->QuoteFileName = favouritesFile();
@@ -280,7 +270,7 @@ void tst_AddQuote::addToOpenFavouritesFile_reloadsIt()
     QVERIFY(m_errors.isEmpty());
 }
 
-void tst_AddQuote::reload_onlyWhenTheOpenFileIsTheFavouritesFile_data()
+void tst_addquote::reload_onlyWhenTheOpenFileIsTheFavouritesFile_data()
 {
     QTest::addColumn<QString>("openName");
     QTest::addColumn<bool>("fullPath");
@@ -292,7 +282,7 @@ void tst_AddQuote::reload_onlyWhenTheOpenFileIsTheFavouritesFile_data()
     QTest::newRow("another file differing in case") << "favquote.txt" << true << true << false;
 }
 
-void tst_AddQuote::reload_onlyWhenTheOpenFileIsTheFavouritesFile()
+void tst_addquote::reload_onlyWhenTheOpenFileIsTheFavouritesFile()
 {
     QFETCH(QString, openName);
     QFETCH(bool, fullPath);
@@ -323,7 +313,7 @@ void tst_AddQuote::reload_onlyWhenTheOpenFileIsTheFavouritesFile()
     QVERIFY(m_errors.isEmpty());
 }
 
-void tst_AddQuote::failedWrite_showsError_leavesFileUnchanged_data()
+void tst_addquote::failedWrite_showsError_leavesFileUnchanged_data()
 {
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QString>("message");
@@ -333,7 +323,7 @@ void tst_AddQuote::failedWrite_showsError_leavesFileUnchanged_data()
     QTest::newRow("missing folder") << QStringLiteral("missing") << QStringLiteral("Cannot create file %1.");
 }
 
-void tst_AddQuote::failedWrite_showsError_leavesFileUnchanged()
+void tst_addquote::failedWrite_showsError_leavesFileUnchanged()
 {
     QFETCH(QString, failure);
     QFETCH(QString, message);
@@ -377,7 +367,7 @@ void tst_AddQuote::failedWrite_showsError_leavesFileUnchanged()
     QVERIFY(!QFileInfo::exists(path) || path == favouritesFile());
 }
 
-void tst_AddQuote::ctrlA_opensModalDialog_andNoShortcutWorksMeanwhile()
+void tst_addquote::ctrlA_opensModalDialog_andNoShortcutWorksMeanwhile()
 {
     showQuote(*m_form, 0);
     m_form->activateWindow();
@@ -416,5 +406,5 @@ void tst_AddQuote::ctrlA_opensModalDialog_andNoShortcutWorksMeanwhile()
     QCOMPARE(m_form->CurrentIndex, 1);
 }
 
-QTEST_MAIN(tst_AddQuote)
+QTEST_MAIN(tst_addquote)
 #include "tst_addquote.moc"

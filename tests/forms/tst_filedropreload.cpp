@@ -4,6 +4,7 @@
 #include "forms/ombryquotefm.h"
 #include "mainformfixture.h"
 #include "quotes/quotefilewatcher.h"
+#include "tests/controls/manualtimer.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -41,13 +42,14 @@ bool dropOn(QWidget *target, const QList<QUrl> &urls)
 
 } // namespace
 
-class tst_FileDropReload : public QObject
+class tst_filedropreload : public QObject
 {
     Q_OBJECT
 
 private:
     QTemporaryDir m_root;
     QString m_file;
+    QPointer<ManualTimer> m_clock; // of the form's file watcher
 
     std::unique_ptr<TQuoteForm> makeForm(const QByteArray &bytes)
     {
@@ -55,8 +57,17 @@ private:
         if (!writeSettings(m_root, m_file))
             return nullptr;
         auto form = std::make_unique<TQuoteForm>();
-        form->fileWatcher()->setSettleTime(100);
+        form->fileWatcher()->setRepeatTimerFactory(manualClock(m_clock));
         return form;
+    }
+
+    // Lets the quiet time pass once the watcher has seen a change.
+    bool settle()
+    {
+        if (!QTest::qWaitFor([this] { return m_clock && m_clock->isActive(); }))
+            return false;
+        m_clock->advance(oq::QuoteFileWatcher::SettleMs);
+        return true;
     }
 
 private Q_SLOTS:
@@ -135,8 +146,9 @@ private Q_SLOTS:
         showQuote(*form, 3);
         QSignalSpy reloads(form->fileWatcher(), &oq::QuoteFileWatcher::changed);
 
-        // A burst of writes, each a little different.
+        // A burst of writes, each a little different, each seen before the quiet time is over.
         for (int i = 1; i <= 4; ++i) {
+            const int seen = m_clock ? m_clock->starts() : 0;
             const QByteArray bytes = quoteFileBytes(numberedQuotes(QStringLiteral("New%1").arg(i), newCount));
             if (rename) {
                 const QString temp = m_file + QStringLiteral(".new");
@@ -145,9 +157,12 @@ private Q_SLOTS:
             } else {
                 QVERIFY(writeFile(m_file, bytes));
             }
-            QTest::qWait(20);
+            QTRY_VERIFY(m_clock && m_clock->starts() > seen);
+            m_clock->advance(oq::QuoteFileWatcher::SettleMs - 1);
         }
-        QTRY_COMPARE(reloads.count(), 1);
+        QCOMPARE(reloads.count(), 0);
+        m_clock->advance(1);
+        QCOMPARE(reloads.count(), 1);
         QCOMPARE(form->QuoteCount, newCount);
         if (newCount > 3) {
             QCOMPARE(form->CurrentIndex, 3);
@@ -156,12 +171,11 @@ private Q_SLOTS:
             QVERIFY(form->CurrentIndex < newCount);
             QVERIFY(form->paneText().startsWith(QStringLiteral("New4 ")));
         }
-        QTest::qWait(300);
-        QCOMPARE(reloads.count(), 1);
 
         // Later changes are still seen, the renamed file included.
         QVERIFY(writeFile(m_file, quoteFileBytes(numberedQuotes(QStringLiteral("Last"), 6))));
-        QTRY_COMPARE(reloads.count(), 2);
+        QVERIFY(settle());
+        QCOMPARE(reloads.count(), 2);
         QCOMPARE(form->QuoteCount, 6);
     }
 
@@ -175,18 +189,19 @@ private Q_SLOTS:
         QVERIFY(writeFile(m_file, quoteFileBytes(numberedQuotes(QStringLiteral("Fav"), 3)) + "\r\n\r\n"));
         form->LoadFile();
         QCOMPARE(form->QuoteCount, 3);
-        QTest::qWait(400);
+        QVERIFY(settle());
         QCOMPARE(reloads.count(), 0);
 
         QVERIFY(QFile::remove(m_file));
-        QTest::qWait(400);
+        QVERIFY(settle());
         QCOMPARE(reloads.count(), 0);
         QCOMPARE(form->QuoteCount, 3);
         QVERIFY(writeFile(m_file, quoteFileBytes(numberedQuotes(QStringLiteral("Back"), 4))));
-        QTRY_COMPARE(reloads.count(), 1);
+        QVERIFY(settle());
+        QCOMPARE(reloads.count(), 1);
         QCOMPARE(form->QuoteCount, 4);
     }
 };
 
-QTEST_MAIN(tst_FileDropReload)
+QTEST_MAIN(tst_filedropreload)
 #include "tst_filedropreload.moc"

@@ -3,7 +3,6 @@
 // a quote): each loads without hanging, in bounded memory, and a file that cannot be read gives the fallback quote.
 #include "forms/ombryquotefm.h"
 
-#include "forms/errordisplay.h"
 #include "mainformfixture.h"
 #include "quotes/linelist.h"
 #include "quotes/panetext.h"
@@ -12,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -92,20 +90,18 @@ QByteArray manyQuotes(int count)
 
 } // namespace
 
-class tst_HostileQuoteFiles : public QObject
+class tst_hostilequotefiles : public QObject, MainFormFixture
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_root.isValid());
-        useFolders(m_root);
+        QVERIFY(setUpFolder({}));
         m_form = std::make_unique<TQuoteForm>();
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         oq::setReadTextFileHook(changeTheFile);
-        oq::setErrorSink([this](const QString &text) { m_errors << text; });
     }
 
     void cleanupTestCase()
@@ -229,11 +225,8 @@ private Q_SLOTS:
 private:
     QByteArray latin1Name() const { return QFile::encodeName(m_root.path()) + "/lat\xE4.txt"; }
 
-    QTemporaryDir m_root;
-    std::unique_ptr<TQuoteForm> m_form;
     int m_loaded = 0;
-    QStringList m_errors;
 };
 
-QTEST_MAIN(tst_HostileQuoteFiles)
+QTEST_MAIN(tst_hostilequotefiles)
 #include "tst_hostilequotefiles.moc"

@@ -5,13 +5,11 @@
 
 #include "controls/rxspeedbutton.h"
 #include "controls/rxspinbutton.h"
-#include "forms/errordisplay.h"
 #include "forms/helpviewer.h"
 #include "forms/quote21.h"
 #include "forms/quotesr.h"
 #include "forms/screenfit.h"
 #include "mainformfixture.h"
-#include "settings/inifile.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -20,7 +18,6 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolTip>
 #include <QTimer>
@@ -28,7 +25,7 @@
 
 using namespace mainformfixture;
 
-class tst_MainWindow : public QObject
+class tst_mainwindow : public QObject, MainFormFixture
 {
     Q_OBJECT
 
@@ -51,19 +48,13 @@ private Q_SLOTS:
     void openDialog_refusesANameTheSettingsCannotKeep();
 
 private:
-    QTemporaryDir m_root;
-    QString m_quoteFile;
     QString m_fiveQuotes;
     QString m_fullFile;
-    QStringList m_errors;
 };
 
-void tst_MainWindow::initTestCase()
+void tst_mainwindow::initTestCase()
 {
-    QVERIFY(m_root.isValid());
-    useFolders(m_root);
-    m_quoteFile = m_root.filePath(QStringLiteral("quotes.txt"));
-    QVERIFY(writeFile(m_quoteFile, quoteFileBytes({ { QStringLiteral("Kept quote") } })));
+    QVERIFY(setUpFolder({ { QStringLiteral("Kept quote") } }));
     // As many quotes as the index holds: the widest total the tool bar shows.
     m_fullFile = m_root.filePath(QStringLiteral("full.txt"));
     QByteArray full;
@@ -72,17 +63,14 @@ void tst_MainWindow::initTestCase()
     QVERIFY(writeFile(m_fullFile, full));
     m_fiveQuotes = m_root.filePath(QStringLiteral("five.txt"));
     QVERIFY(writeFile(m_fiveQuotes, quoteFileBytes({ { "One" }, { "Two" }, { "Three" }, { "Four" }, { "Five" } })));
-    oq::setErrorSink([this](const QString &text) { m_errors << text; });
 }
 
-void tst_MainWindow::init()
+void tst_mainwindow::init()
 {
-    QDir(oq::profileFolder()).removeRecursively();
-    QVERIFY(writeSettings(m_root, m_quoteFile));
-    m_errors.clear();
+    QVERIFY(resetSettings());
 }
 
-void tst_MainWindow::cleanup()
+void tst_mainwindow::cleanup()
 {
     oq::helpQuit();
     QTRY_VERIFY(!oq::helpWindow());
@@ -109,7 +97,7 @@ QPalette darkPalette()
 
 } // namespace
 
-void tst_MainWindow::countdown_paintsRed_data()
+void tst_mainwindow::countdown_paintsRed_data()
 {
     QTest::addColumn<QPalette>("palette");
     QTest::addColumn<bool>("changedWhileOpen");
@@ -118,7 +106,7 @@ void tst_MainWindow::countdown_paintsRed_data()
     QTest::newRow("dark, switched to while open") << darkPalette() << true;
 }
 
-void tst_MainWindow::countdown_paintsRed()
+void tst_mainwindow::countdown_paintsRed()
 {
     QFETCH(QPalette, palette);
     QFETCH(bool, changedWhileOpen);
@@ -181,7 +169,7 @@ QList<QPoint> probePoints(const QRect &r)
 
 } // namespace
 
-void tst_MainWindow::toolBar_everyButtonTakesItsClicks_data()
+void tst_mainwindow::toolBar_everyButtonTakesItsClicks_data()
 {
     QTest::addColumn<int>("clientWidth");
     QTest::addColumn<int>("countdown");
@@ -198,7 +186,7 @@ void tst_MainWindow::toolBar_everyButtonTakesItsClicks_data()
     QTest::newRow("width 440, no countdown") << 440 << 0 << 0;
 }
 
-void tst_MainWindow::toolBar_everyButtonTakesItsClicks()
+void tst_mainwindow::toolBar_everyButtonTakesItsClicks()
 {
     QFETCH(int, clientWidth);
     QFETCH(int, countdown);
@@ -267,7 +255,7 @@ void tst_MainWindow::toolBar_everyButtonTakesItsClicks()
     QTRY_COMPARE(form.TotalQuotes->font(), designedTotalFont);
 }
 
-void tst_MainWindow::titleList_dropsDownBelowTheBoxWithSixteenRows()
+void tst_mainwindow::titleList_dropsDownBelowTheBoxWithSixteenRows()
 {
     QVERIFY(writeSettings(m_root, m_fullFile));
     TQuoteForm form;
@@ -284,7 +272,7 @@ void tst_MainWindow::titleList_dropsDownBelowTheBoxWithSixteenRows()
     form.QuoteList->hidePopup();
 }
 
-void tst_MainWindow::quoteNumber_showsEveryDigit_data()
+void tst_mainwindow::quoteNumber_showsEveryDigit_data()
 {
     QTest::addColumn<int>("index");
     // 1: the designed font; -1: a smaller one; 0: whichever fits.
@@ -296,7 +284,7 @@ void tst_MainWindow::quoteNumber_showsEveryDigit_data()
     QTest::newRow("back to 12") << 11 << 1;
 }
 
-void tst_MainWindow::quoteNumber_showsEveryDigit()
+void tst_mainwindow::quoteNumber_showsEveryDigit()
 {
     QFETCH(int, index);
     QFETCH(int, size);
@@ -321,7 +309,7 @@ void tst_MainWindow::quoteNumber_showsEveryDigit()
         QVERIFY(pixels < 11);
 }
 
-void tst_MainWindow::toolBar_aboutButtonAnswersAClickAndShowsItsHint()
+void tst_mainwindow::toolBar_aboutButtonAnswersAClickAndShowsItsHint()
 {
     // A real click, found by the window as the pointer finds it, at the About
     // button's right edge with the countdown running.
@@ -352,7 +340,7 @@ static bool focusInto(QWidget *window, QWidget *focus)
     return QTest::qWaitFor([focus] { return QApplication::focusWidget() == focus; });
 }
 
-void tst_MainWindow::mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow_data()
+void tst_mainwindow::mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<int>("key");
@@ -365,7 +353,7 @@ void tst_MainWindow::mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow_data()
     QTest::newRow("search window, Ctrl+I") << "search" << int(Qt::Key_I) << true;
 }
 
-void tst_MainWindow::mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow()
+void tst_mainwindow::mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow()
 {
     QFETCH(QString, window);
     QFETCH(int, key);
@@ -414,7 +402,7 @@ void tst_MainWindow::mainMenuKeys_reachOnlyTheAboutBoxAndSearchWindow()
     QCOMPARE(ran, mainMenuRuns);
 }
 
-void tst_MainWindow::helpWindow_keepsItsOwnCopyAndSelectAll()
+void tst_mainwindow::helpWindow_keepsItsOwnCopyAndSelectAll()
 {
     TQuoteForm form;
     form.show();
@@ -443,7 +431,7 @@ void tst_MainWindow::helpWindow_keepsItsOwnCopyAndSelectAll()
     QCOMPARE(oq::fitRectInto(QRect(50, 50, 300, 240), QRect(0, 0, 320, 200), QSize(300, 240)), QRect(20, 0, 300, 240));
 }
 
-void tst_MainWindow::openDialog_refusesANameTheSettingsCannotKeep_data()
+void tst_mainwindow::openDialog_refusesANameTheSettingsCannotKeep_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("opened");
@@ -452,7 +440,7 @@ void tst_MainWindow::openDialog_refusesANameTheSettingsCannotKeep_data()
     QTest::newRow("carriage return") << "odd\rname.txt" << false;
 }
 
-void tst_MainWindow::openDialog_refusesANameTheSettingsCannotKeep()
+void tst_mainwindow::openDialog_refusesANameTheSettingsCannotKeep()
 {
     QFETCH(QString, name);
     QFETCH(bool, opened);
@@ -483,5 +471,5 @@ void tst_MainWindow::openDialog_refusesANameTheSettingsCannotKeep()
     QVERIFY(form.close());
 }
 
-QTEST_MAIN(tst_MainWindow)
+QTEST_MAIN(tst_mainwindow)
 #include "tst_mainwindow.moc"

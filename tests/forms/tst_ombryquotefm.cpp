@@ -37,7 +37,7 @@ const QByteArray FiveQuotes = "Alpha one\r\nalpha two\r\n\r\n\r\n"
 
 } // namespace
 
-class tst_QuoteForm : public QObject
+class tst_ombryquotefm : public QObject
 {
     Q_OBJECT
 
@@ -448,5 +448,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_QuoteForm)
+QTEST_MAIN(tst_ombryquotefm)
 #include "tst_ombryquotefm.moc"

@@ -15,7 +15,7 @@
 
 #include <memory>
 
-class TestProgramStyle : public QObject
+class tst_programstyle : public QObject
 {
     Q_OBJECT
 
@@ -88,5 +88,5 @@ private:
     QStyle *m_desktopStyle = nullptr;
 };
 
-QTEST_MAIN(TestProgramStyle)
+QTEST_MAIN(tst_programstyle)
 #include "tst_programstyle.moc"

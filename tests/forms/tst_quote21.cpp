@@ -48,7 +48,7 @@ public Q_SLOTS:
     void open(const QUrl &url) { urls << url; }
 };
 
-class tst_Quote21 : public QObject
+class tst_quote21 : public QObject
 {
     Q_OBJECT
 
@@ -70,7 +70,7 @@ private:
     QString m_path;
 };
 
-void tst_Quote21::init()
+void tst_quote21::init()
 {
     QList<Node> strings = usualStrings();
     strings.append(textNode("FileVersion", "2.5 beta"));
@@ -79,12 +79,12 @@ void tst_Quote21::init()
             { stringInfo("040904E4", strings), varInfo(translation(0x0409, 1252)) })));
 }
 
-void tst_Quote21::cleanup()
+void tst_quote21::cleanup()
 {
     setShellOpenHook({});
 }
 
-void tst_Quote21::texts_data()
+void tst_quote21::texts_data()
 {
     QTest::addColumn<QByteArray>("bytes"); // empty: no such file
     QTest::addColumn<QString>("title");
@@ -120,7 +120,7 @@ void tst_Quote21::texts_data()
                                          "Copyright ", "" };
 }
 
-void tst_Quote21::texts()
+void tst_quote21::texts()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, title);
@@ -138,7 +138,7 @@ void tst_Quote21::texts()
     QVERIFY(box.isHidden());
 }
 
-void tst_Quote21::dateLine_followsTheUsersShortFormat()
+void tst_quote21::dateLine_followsTheUsersShortFormat()
 {
     // The test runs under two locales, one writing day-month-year, one month-day-year.
     const QString locale = QLocale::system().name();
@@ -153,7 +153,7 @@ void tst_Quote21::dateLine_followsTheUsersShortFormat()
     QCOMPARE(box.ProgramInfo->toPlainText().split(QLatin1Char('\n')).value(1), want);
 }
 
-void tst_Quote21::window_hasItsFixedLook()
+void tst_quote21::window_hasItsFixedLook()
 {
     TAboutBox box(m_path);
     box.show();
@@ -197,7 +197,7 @@ void tst_Quote21::window_hasItsFixedLook()
     }
 }
 
-void tst_Quote21::links_areHandedToTheShell_data()
+void tst_quote21::links_areHandedToTheShell_data()
 {
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("target");
@@ -206,7 +206,7 @@ void tst_Quote21::links_areHandedToTheShell_data()
     QTest::newRow("e-mail") << "EmailLink" << QStringLiteral("mailto:" OQ_EMAIL_ADDRESS) << QPoint(8, 56);
 }
 
-void tst_Quote21::links_areHandedToTheShell()
+void tst_quote21::links_areHandedToTheShell()
 {
     QFETCH(QString, link);
     QFETCH(QString, target);
@@ -252,7 +252,7 @@ void tst_Quote21::links_areHandedToTheShell()
     QVERIFY(box.isVisible());
 }
 
-void tst_Quote21::click_hidesOnlyOnThePanelsFreeArea_data()
+void tst_quote21::click_hidesOnlyOnThePanelsFreeArea_data()
 {
     QTest::addColumn<QString>("target"); // object name; the panel's free area for "Panel1"
     QTest::addColumn<bool>("doubleClick");
@@ -265,7 +265,7 @@ void tst_Quote21::click_hidesOnlyOnThePanelsFreeArea_data()
     }
 }
 
-void tst_Quote21::click_hidesOnlyOnThePanelsFreeArea()
+void tst_quote21::click_hidesOnlyOnThePanelsFreeArea()
 {
     QFETCH(QString, target);
     QFETCH(bool, doubleClick);
@@ -298,7 +298,7 @@ void tst_Quote21::click_hidesOnlyOnThePanelsFreeArea()
     QCOMPARE(box.ProgramInfo->document()->blockCount(), 5);
 }
 
-void tst_Quote21::shellOpen_handsTheTargetToTheDesktop()
+void tst_quote21::shellOpen_handsTheTargetToTheDesktop()
 {
     UrlCatcher catcher;
     for (const char *scheme : { "https", "mailto", "file" })
@@ -313,5 +313,5 @@ void tst_Quote21::shellOpen_handsTheTargetToTheDesktop()
             QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("Quote.txt"))) }));
 }
 
-QTEST_MAIN(tst_Quote21)
+QTEST_MAIN(tst_quote21)
 #include "tst_quote21.moc"

@@ -5,7 +5,6 @@
 #include "mainformfixture.h"
 
 #include "bench/fortunegen.h"
-#include "forms/errordisplay.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -26,15 +25,11 @@ QStringList listedTitles(const QComboBox *list)
 
 } // namespace
 
-class tst_QuoteList : public QObject
+class tst_quotelist : public QObject, MainFormFixture
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_root;
-    QString m_largeFile;
-    QStringList m_errors;
-
     std::unique_ptr<TQuoteForm> shownForm()
     {
         auto form = std::make_unique<TQuoteForm>();
@@ -45,18 +40,11 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_root.isValid());
-        useFolders(m_root);
-        m_largeFile = m_root.filePath(QStringLiteral("large.txt"));
-        QVERIFY(writeFile(m_largeFile, generateFortuneLikeFile(33000)));
-        oq::setErrorSink([this](const QString &text) { m_errors << text; });
+        QVERIFY(setUpFolder({}));
+        QVERIFY(writeFile(m_quoteFile, generateFortuneLikeFile(33000)));
     }
 
-    void init()
-    {
-        QVERIFY(writeSettings(m_root, m_largeFile));
-        m_errors.clear();
-    }
+    void init() { QVERIFY(resetSettings()); }
 
     void cleanup() { QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(QLatin1Char('\n')))); }
 
@@ -122,11 +110,12 @@ private Q_SLOTS:
         QVERIFY(form->QuoteList->titles()->isSorting());
         form->QuoteFileName = small;
         form->LoadFile();
-        QTest::qWait(100);
+        // The old sort was joined; a notice of it is already posted.
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(listedTitles(form->QuoteList), (QStringList { "alpha [1]", "Mu [2]", "Zeta [0]" }));
         QCOMPARE(form->QuoteList->currentIndex(), -1);
     }
 };
 
-QTEST_MAIN(tst_QuoteList)
+QTEST_MAIN(tst_quotelist)
 #include "tst_quotelist.moc"

@@ -2,7 +2,6 @@
 #include "forms/quotesr.h"
 
 #include "controls/rxspeedbutton.h"
-#include "forms/errordisplay.h"
 #include "forms/ombryquotefm.h"
 #include "mainformfixture.h"
 #include "quotes/quoteindex.h"
@@ -15,7 +14,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace mainformfixture;
@@ -46,7 +44,7 @@ QStringList listTexts(const QListWidget *list)
 
 } // namespace
 
-class tst_QuoteSR : public QObject
+class tst_quotesr : public QObject, MainFormFixture
 {
     Q_OBJECT
 
@@ -74,26 +72,17 @@ private Q_SLOTS:
 private:
     void openAndSearch(const QString &text);
 
-    QTemporaryDir m_root;
-    QString m_quoteFile;
-    std::unique_ptr<TQuoteForm> m_form;
     std::unique_ptr<TSearchQuotes> m_search;
-    QStringList m_errors;
 };
 
-void tst_QuoteSR::initTestCase()
+void tst_quotesr::initTestCase()
 {
-    QVERIFY(m_root.isValid());
-    useFolders(m_root);
-    m_quoteFile = m_root.filePath(QStringLiteral("quotes.txt"));
-    QVERIFY(writeFile(m_quoteFile, quoteFileBytes(Quotes)));
-    oq::setErrorSink([this](const QString &text) { m_errors << text; });
+    QVERIFY(setUpFolder(Quotes));
 }
 
-void tst_QuoteSR::init()
+void tst_quotesr::init()
 {
-    QVERIFY(writeSettings(m_root, m_quoteFile));
-    m_errors.clear();
+    QVERIFY(resetSettings());
     m_form = std::make_unique<TQuoteForm>();
     m_search = std::make_unique<TSearchQuotes>(m_form.get());
     m_form->setWindows(nullptr, m_search.get(), nullptr);
@@ -102,7 +91,7 @@ void tst_QuoteSR::init()
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
 
-void tst_QuoteSR::cleanup()
+void tst_quotesr::cleanup()
 {
     if (m_form)
         m_form->CancelCount();
@@ -112,7 +101,7 @@ void tst_QuoteSR::cleanup()
 }
 
 // Opens the window by the Find command and runs a search typed in its box.
-void tst_QuoteSR::openAndSearch(const QString &text)
+void tst_quotesr::openAndSearch(const QString &text)
 {
     m_form->FindQuoteClick();
     QVERIFY(QTest::qWaitForWindowActive(m_search.get()));
@@ -122,7 +111,7 @@ void tst_QuoteSR::openAndSearch(const QString &text)
     QTest::keyClick(m_search->SQSearch, Qt::Key_Return);
 }
 
-void tst_QuoteSR::window_hasItsControls()
+void tst_quotesr::window_hasItsControls()
 {
     QVERIFY(m_search->isWindow());
     QVERIFY(!m_search->isVisible());
@@ -131,7 +120,7 @@ void tst_QuoteSR::window_hasItsControls()
     QCOMPARE(m_search->CloseButton->hint(), QStringLiteral("Close"));
 }
 
-void tst_QuoteSR::typedSearch_enter_listsSortedTitles_data()
+void tst_quotesr::typedSearch_enter_listsSortedTitles_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("titles");
@@ -142,7 +131,7 @@ void tst_QuoteSR::typedSearch_enter_listsSortedTitles_data()
     QTest::newRow("no match") << QStringLiteral("durian") << QStringList();
 }
 
-void tst_QuoteSR::typedSearch_enter_listsSortedTitles()
+void tst_quotesr::typedSearch_enter_listsSortedTitles()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, titles);
@@ -163,7 +152,7 @@ void tst_QuoteSR::typedSearch_enter_listsSortedTitles()
     QCOMPARE(listTexts(m_search->MatchingQuotes), titles);
 }
 
-void tst_QuoteSR::findButton_searches()
+void tst_quotesr::findButton_searches()
 {
     m_form->FindQuoteClick();
     QVERIFY(QTest::qWaitForWindowActive(m_search.get()));
@@ -178,7 +167,7 @@ void tst_QuoteSR::findButton_searches()
     QCOMPARE(listTexts(m_search->MatchingQuotes), QStringList { QStringLiteral("Cherry on top [4]") });
 }
 
-void tst_QuoteSR::arrowKeys_showEachMatch_andPushHistory()
+void tst_quotesr::arrowKeys_showEachMatch_andPushHistory()
 {
     m_form->startCountdown(100);
     QVERIFY(m_form->Timer->isActive());
@@ -205,7 +194,7 @@ void tst_QuoteSR::arrowKeys_showEachMatch_andPushHistory()
     QCOMPARE(m_search->MatchingQuotes->count(), 3);
 }
 
-void tst_QuoteSR::mouseClick_showsMatch_evenWhenAlreadySelected()
+void tst_quotesr::mouseClick_showsMatch_evenWhenAlreadySelected()
 {
     openAndSearch(QStringLiteral("apple"));
     QListWidget *list = m_search->MatchingQuotes;
@@ -228,7 +217,7 @@ void tst_QuoteSR::mouseClick_showsMatch_evenWhenAlreadySelected()
     QCOMPARE(m_form->HistoryTop, top + 3);
 }
 
-void tst_QuoteSR::staleTitle_ofAnotherFile_showsThatIndexOfTheOpenFile()
+void tst_quotesr::staleTitle_ofAnotherFile_showsThatIndexOfTheOpenFile()
 {
     openAndSearch(QStringLiteral("apple"));
     // The main window loads a file of one quote while the old results stand.
@@ -250,7 +239,7 @@ void tst_QuoteSR::staleTitle_ofAnotherFile_showsThatIndexOfTheOpenFile()
     QCOMPARE(m_form->paneText(), QStringLiteral("Only one\n"));
 }
 
-void tst_QuoteSR::reloadedFile_searchesAgain()
+void tst_quotesr::reloadedFile_searchesAgain()
 {
     const auto restore = qScopeGuard([this] { writeFile(m_quoteFile, quoteFileBytes(Quotes)); });
     openAndSearch(QStringLiteral("apple"));
@@ -262,7 +251,7 @@ void tst_QuoteSR::reloadedFile_searchesAgain()
     QCOMPARE(m_form->paneText(), paneTextOf(Quotes.at(2)));
 }
 
-void tst_QuoteSR::closeAndFind_keepsText_emptiesList_data()
+void tst_quotesr::closeAndFind_keepsText_emptiesList_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("close button") << QStringLiteral("button");
@@ -270,7 +259,7 @@ void tst_QuoteSR::closeAndFind_keepsText_emptiesList_data()
     QTest::newRow("escape") << QStringLiteral("escape");
 }
 
-void tst_QuoteSR::closeAndFind_keepsText_emptiesList()
+void tst_quotesr::closeAndFind_keepsText_emptiesList()
 {
     QFETCH(QString, how);
 
@@ -298,7 +287,7 @@ void tst_QuoteSR::closeAndFind_keepsText_emptiesList()
     QCOMPARE(m_search->MatchingQuotes->count(), 1);
 }
 
-void tst_QuoteSR::tabOrder_listSearchBoxFindButton()
+void tst_quotesr::tabOrder_listSearchBoxFindButton()
 {
     openAndSearch(QStringLiteral("apple"));
     QCOMPARE(QApplication::focusWidget(), m_search->MatchingQuotes);
@@ -311,7 +300,7 @@ void tst_QuoteSR::tabOrder_listSearchBoxFindButton()
     QCOMPARE(m_search->CloseButton->focusPolicy(), Qt::NoFocus);
 }
 
-void tst_QuoteSR::rightClick_opensMainPopupMenu_data()
+void tst_quotesr::rightClick_opensMainPopupMenu_data()
 {
     QTest::addColumn<QString>("where");
     QTest::newRow("search box") << QStringLiteral("SQSearch");
@@ -319,7 +308,7 @@ void tst_QuoteSR::rightClick_opensMainPopupMenu_data()
     QTest::newRow("find button") << QStringLiteral("SQFind");
 }
 
-void tst_QuoteSR::rightClick_opensMainPopupMenu()
+void tst_quotesr::rightClick_opensMainPopupMenu()
 {
     QFETCH(QString, where);
 
@@ -341,7 +330,7 @@ void tst_QuoteSR::rightClick_opensMainPopupMenu()
     m_form->PopupMenu->hide();
 }
 
-void tst_QuoteSR::ctrlC_inSearchBox_copiesQuoteOnDisplay()
+void tst_quotesr::ctrlC_inSearchBox_copiesQuoteOnDisplay()
 {
     showQuote(*m_form, 4);
     openAndSearch(QStringLiteral("apple"));
@@ -354,7 +343,7 @@ void tst_QuoteSR::ctrlC_inSearchBox_copiesQuoteOnDisplay()
     QCOMPARE(m_search->SQSearch->text(), QStringLiteral("apple"));
 }
 
-void tst_QuoteSR::ctrlN_inSearchWindow_showsNextQuote()
+void tst_quotesr::ctrlN_inSearchWindow_showsNextQuote()
 {
     showQuote(*m_form, 1);
     openAndSearch(QStringLiteral("apple"));
@@ -366,7 +355,7 @@ void tst_QuoteSR::ctrlN_inSearchWindow_showsNextQuote()
     QCOMPARE(m_search->SQSearch->text(), QStringLiteral("apple"));
 }
 
-void tst_QuoteSR::everyQuoteMatching_fillsWholeSortedList()
+void tst_quotesr::everyQuoteMatching_fillsWholeSortedList()
 {
     // The largest file the index takes, every quote matching.
     QList<QStringList> many;
@@ -383,5 +372,5 @@ void tst_QuoteSR::everyQuoteMatching_fillsWholeSortedList()
     QCOMPARE(listTexts(m_search->MatchingQuotes), m_form->Index.sortedTitles());
 }
 
-QTEST_MAIN(tst_QuoteSR)
+QTEST_MAIN(tst_quotesr)
 #include "tst_quotesr.moc"

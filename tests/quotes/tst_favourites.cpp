@@ -33,7 +33,7 @@ void writeAll(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
-class tst_Favourites : public QObject
+class tst_favourites : public QObject
 {
     Q_OBJECT
 
@@ -240,5 +240,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Favourites)
+QTEST_GUILESS_MAIN(tst_favourites)
 #include "tst_favourites.moc"

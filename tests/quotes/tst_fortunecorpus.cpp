@@ -101,7 +101,7 @@ bool isBlank(const QString &line)
 
 } // namespace
 
-class tst_FortuneCorpus : public QObject
+class tst_fortunecorpus : public QObject
 {
     Q_OBJECT
 
@@ -209,5 +209,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FortuneCorpus)
+QTEST_GUILESS_MAIN(tst_fortunecorpus)
 #include "tst_fortunecorpus.moc"

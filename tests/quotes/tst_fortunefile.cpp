@@ -77,7 +77,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 Q_DECLARE_METATYPE(QuoteFileFormat)
 
-class tst_FortuneFile : public QObject
+class tst_fortunefile : public QObject
 {
     Q_OBJECT
 
@@ -277,5 +277,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FortuneFile)
+QTEST_GUILESS_MAIN(tst_fortunefile)
 #include "tst_fortunefile.moc"

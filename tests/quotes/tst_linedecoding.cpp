@@ -12,7 +12,7 @@
 
 using namespace oq;
 
-class tst_LineDecoding : public QObject
+class tst_linedecoding : public QObject
 {
     Q_OBJECT
 
@@ -177,5 +177,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_LineDecoding)
+QTEST_GUILESS_MAIN(tst_linedecoding)
 #include "tst_linedecoding.moc"

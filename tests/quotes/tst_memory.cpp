@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-class TestMemory : public QObject
+class tst_memory : public QObject
 {
     Q_OBJECT
 
@@ -39,13 +39,7 @@ private Q_SLOTS:
         for (int i = 0; i < bytes; i += 4096)
             QCOMPARE(buffer[size_t(offset + i)], 0xAB);
     }
-
-    void prefault_ofNothing()
-    {
-        oq::prefaultForWriting(nullptr, 1 << 20);
-        oq::releaseFreeHeap();
-    }
 };
 
-QTEST_GUILESS_MAIN(TestMemory)
+QTEST_GUILESS_MAIN(tst_memory)
 #include "tst_memory.moc"

@@ -6,7 +6,7 @@
 
 using namespace oq;
 
-class tst_QuoteHistory : public QObject
+class tst_quotehistory : public QObject
 {
     Q_OBJECT
 
@@ -115,5 +115,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_QuoteHistory)
+QTEST_GUILESS_MAIN(tst_quotehistory)
 #include "tst_quotehistory.moc"

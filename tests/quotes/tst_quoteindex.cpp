@@ -27,7 +27,7 @@ QList<qint32> startsOf(const QuoteIndex &index)
 
 } // namespace
 
-class tst_QuoteIndex : public QObject
+class tst_quoteindex : public QObject
 {
     Q_OBJECT
 
@@ -314,5 +314,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_QuoteIndex)
+QTEST_GUILESS_MAIN(tst_quoteindex)
 #include "tst_quoteindex.moc"

@@ -9,7 +9,7 @@
 
 using namespace oq;
 
-class tst_QuotePrefetch : public QObject
+class tst_quoteprefetch : public QObject
 {
     Q_OBJECT
 
@@ -49,5 +49,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_QuotePrefetch)
+QTEST_GUILESS_MAIN(tst_quoteprefetch)
 #include "tst_quoteprefetch.moc"

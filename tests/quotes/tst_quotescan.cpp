@@ -46,7 +46,7 @@ QString difference(const QuoteScan &scan, const QuoteIndex &index)
 
 } // namespace
 
-class tst_QuoteScan : public QObject
+class tst_quotescan : public QObject
 {
     Q_OBJECT
 
@@ -139,5 +139,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_QuoteScan)
+QTEST_GUILESS_MAIN(tst_quotescan)
 #include "tst_quotescan.moc"

@@ -6,7 +6,7 @@
 
 using namespace oq;
 
-class tst_QuoteSearch : public QObject
+class tst_quotesearch : public QObject
 {
     Q_OBJECT
 
@@ -80,5 +80,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_QuoteSearch)
+QTEST_GUILESS_MAIN(tst_quotesearch)
 #include "tst_quotesearch.moc"

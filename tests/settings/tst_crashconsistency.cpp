@@ -44,7 +44,7 @@ int killsPerFile()
 
 } // namespace
 
-class tst_CrashConsistency : public QObject
+class tst_crashconsistency : public QObject
 {
     Q_OBJECT
 
@@ -202,5 +202,5 @@ private:
     int m_totalKills = 0;
 };
 
-QTEST_GUILESS_MAIN(tst_CrashConsistency)
+QTEST_GUILESS_MAIN(tst_crashconsistency)
 #include "tst_crashconsistency.moc"

@@ -100,7 +100,7 @@ QString rectText(const TPlacementRect &r)
 
 } // namespace
 
-class TestFormPlacement : public QObject
+class tst_formplacement : public QObject
 {
     Q_OBJECT
 
@@ -465,5 +465,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFormPlacement)
+QTEST_GUILESS_MAIN(tst_formplacement)
 #include "tst_formplacement.moc"

@@ -46,7 +46,7 @@ void writeBytes(const QString &path, const QByteArray &data)
 
 } // namespace
 
-class TestIniFile : public QObject
+class tst_inifile : public QObject
 {
     Q_OBJECT
 
@@ -94,7 +94,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestIniFile::initTestCase()
+void tst_inifile::initTestCase()
 {
     // Never touch the user's own profile folder, even when run outside CTest.
     m_configHome = std::make_unique<QTemporaryDir>();
@@ -102,13 +102,13 @@ void TestIniFile::initTestCase()
     qputenv("XDG_CONFIG_HOME", m_configHome->path().toLocal8Bit());
 }
 
-void TestIniFile::init()
+void tst_inifile::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
 
-void TestIniFile::readText_data()
+void tst_inifile::readText_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("section");
@@ -157,7 +157,7 @@ void TestIniFile::readText_data()
     QTest::newRow("binaryJunk") << QByteArray("\0\xFF\xFE[\r\r\n=]=", 10) << "s" << "k" << def;
 }
 
-void TestIniFile::readText()
+void tst_inifile::readText()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, section);
@@ -169,7 +169,7 @@ void TestIniFile::readText()
     QCOMPARE(file.ReadText(section, key, QStringLiteral("<default>")), expected);
 }
 
-void TestIniFile::readText_missingFile_givesDefault()
+void tst_inifile::readText_missingFile_givesDefault()
 {
     TIniFile file(path("none/missing.ini"));
     QCOMPARE(file.ReadText("s", "k", "dflt"), QStringLiteral("dflt"));
@@ -179,7 +179,7 @@ void TestIniFile::readText_missingFile_givesDefault()
     QVERIFY(keys.isEmpty());
 }
 
-void TestIniFile::readText_longValue_isCutTo2047Characters()
+void tst_inifile::readText_longValue_isCutTo2047Characters()
 {
     // A character outside the basic plane counts once and is never cut in half.
     const QString clef = QString::fromUcs4(U"\U0001D11E");
@@ -193,7 +193,7 @@ void TestIniFile::readText_longValue_isCutTo2047Characters()
     QCOMPARE(file.ReadText("s", "k", {}), exact);
 }
 
-void TestIniFile::readNumber_data()
+void tst_inifile::readNumber_data()
 {
     QTest::addColumn<QByteArray>("stored");
     QTest::addColumn<int>("expected");
@@ -231,7 +231,7 @@ void TestIniFile::readNumber_data()
     QTest::newRow("fullWidthDigits") << QByteArray("\xEF\xBC\x91") << def;
 }
 
-void TestIniFile::readNumber()
+void tst_inifile::readNumber()
 {
     QFETCH(QByteArray, stored);
     QFETCH(int, expected);
@@ -240,7 +240,7 @@ void TestIniFile::readNumber()
     QCOMPARE(TIniFile(path("n.ini")).ReadNumber("s", "n", -99), expected);
 }
 
-void TestIniFile::writeText_data()
+void tst_inifile::writeText_data()
 {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QString>("section");
@@ -297,7 +297,7 @@ void TestIniFile::writeText_data()
                                  << QByteArray("[s]\nk=\xC3\xA4\xE2\x82\xAC\n");
 }
 
-void TestIniFile::writeText()
+void tst_inifile::writeText()
 {
     QFETCH(QByteArray, before);
     QFETCH(QString, section);
@@ -312,7 +312,7 @@ void TestIniFile::writeText()
     QCOMPARE(file.ReadText(section, key, "<default>"), value);
 }
 
-void TestIniFile::writeText_valueReadsBack_data()
+void tst_inifile::writeText_valueReadsBack_data()
 {
     QTest::addColumn<QString>("value");
     QTest::newRow("empty") << QString();
@@ -329,7 +329,7 @@ void TestIniFile::writeText_valueReadsBack_data()
     QTest::newRow("number") << QStringLiteral("-2147483648");
 }
 
-void TestIniFile::writeText_valueReadsBack()
+void tst_inifile::writeText_valueReadsBack()
 {
     QFETCH(QString, value);
     TIniFile file(path("rt.ini"));
@@ -343,7 +343,7 @@ void TestIniFile::writeText_valueReadsBack()
     QCOMPARE(file.ReadText("s", "after", {}), QStringLiteral("2"));
 }
 
-void TestIniFile::writeNumberAndFlag_storeTheirText()
+void tst_inifile::writeNumberAndFlag_storeTheirText()
 {
     TIniFile file(path("nf.ini"));
     file.WriteNumber("s", "neg", -5);
@@ -354,7 +354,7 @@ void TestIniFile::writeNumberAndFlag_storeTheirText()
     QCOMPARE(file.ReadNumber("s", "min", 0), std::numeric_limits<qint32>::min());
 }
 
-void TestIniFile::writeText_createsProfileFolder_leavesNoHelperFiles()
+void tst_inifile::writeText_createsProfileFolder_leavesNoHelperFiles()
 {
     const QString folder = oq::profileFolder();
     QDir(folder).removeRecursively();
@@ -368,7 +368,7 @@ void TestIniFile::writeText_createsProfileFolder_leavesNoHelperFiles()
     QCOMPARE(readBytes(folder + QStringLiteral("/fresh.ini")), QByteArray("[s]\nk=v\nk2=v2\n"));
 }
 
-void TestIniFile::removeKey_data()
+void tst_inifile::removeKey_data()
 {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QString>("section");
@@ -389,7 +389,7 @@ void TestIniFile::removeKey_data()
                                        << QByteArray("\xEF\xBB\xBF[s]\n");
 }
 
-void TestIniFile::removeKey()
+void tst_inifile::removeKey()
 {
     QFETCH(QByteArray, before);
     QFETCH(QString, section);
@@ -403,7 +403,7 @@ void TestIniFile::removeKey()
     QCOMPARE(file.ReadText(section, key, "<default>"), QStringLiteral("<default>"));
 }
 
-void TestIniFile::removeKey_missingFileOrKey_touchesNothing()
+void tst_inifile::removeKey_missingFileOrKey_touchesNothing()
 {
     TIniFile missing(path("nofolder/none.ini"));
     missing.RemoveKey("s", "k");
@@ -415,7 +415,7 @@ void TestIniFile::removeKey_missingFileOrKey_touchesNothing()
     underFile.RemoveKey("s", "k");
 }
 
-void TestIniFile::listKeys_data()
+void tst_inifile::listKeys_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("section");
@@ -432,7 +432,7 @@ void TestIniFile::listKeys_data()
                                    << QStringList{"0", "1", "7"};
 }
 
-void TestIniFile::listKeys()
+void tst_inifile::listKeys()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, section);
@@ -444,7 +444,7 @@ void TestIniFile::listKeys()
     QCOMPARE(keys, expected);
 }
 
-void TestIniFile::listKeys_stopsAt16384Bytes()
+void tst_inifile::listKeys_stopsAt16384Bytes()
 {
     // 1,638 names of 9 bytes take 1,638 * 10 = 16,380 bytes with their terminators; "abc" with its terminator
     // fills the rest exactly, and the next name no longer fits.
@@ -459,7 +459,7 @@ void TestIniFile::listKeys_stopsAt16384Bytes()
     QCOMPARE(keys.last(), QStringLiteral("abc"));
 }
 
-void TestIniFile::twoObjects_seeEachOthersWrites()
+void tst_inifile::twoObjects_seeEachOthersWrites()
 {
     TIniFile a(QStringLiteral("Shared.ini"));
     TIniFile b(QStringLiteral("SHARED.INI"));
@@ -473,7 +473,7 @@ void TestIniFile::twoObjects_seeEachOthersWrites()
     QCOMPARE(TIniFile(QStringLiteral("OmbryQuote")).ReadNumber("quotefile", "FontSize", 8), 8);
 }
 
-void TestIniFile::writeFailure_data()
+void tst_inifile::writeFailure_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("section");
@@ -493,7 +493,7 @@ void TestIniFile::writeFailure_data()
     QTest::newRow("lineBreakInSection") << "existing" << "a\nb" << "k" << "v";
 }
 
-void TestIniFile::writeFailure()
+void tst_inifile::writeFailure()
 {
     QFETCH(QString, setup);
     QFETCH(QString, section);
@@ -558,7 +558,7 @@ void TestIniFile::writeFailure()
         QCOMPARE(readBytes(watched), original);
 }
 
-void TestIniFile::profileFilePath_data()
+void tst_inifile::profileFilePath_data()
 {
     QTest::addColumn<QString>("configHome");
     QTest::addColumn<QString>("name");
@@ -574,7 +574,7 @@ void TestIniFile::profileFilePath_data()
     QTest::newRow("relativeConfigHomeIgnored") << "rel" << "x" << QDir::homePath() + "/.config/ombryquote/x";
 }
 
-void TestIniFile::profileFilePath()
+void tst_inifile::profileFilePath()
 {
     QFETCH(QString, configHome);
     QFETCH(QString, name);
@@ -587,7 +587,7 @@ void TestIniFile::profileFilePath()
     QCOMPARE(actual, expected);
 }
 
-void TestIniFile::twoProcesses_writingAtOnce_loseNoKey()
+void tst_inifile::twoProcesses_writingAtOnce_loseNoKey()
 {
     const QString name = path("race.ini");
     writeBytes(name, "; written by two copies at once\n[other]\nkeep=yes\n");
@@ -623,7 +623,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     if (qEnvironmentVariableIsSet(WriterFileEnv))
         return runWriter();
-    TestIniFile test;
+    tst_inifile test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }

@@ -25,7 +25,7 @@ QByteArray readFile(const QString &path)
 
 } // namespace
 
-class TestPlacementWindow : public QObject
+class tst_placementwindow : public QObject
 {
     Q_OBJECT
 
@@ -206,5 +206,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPlacementWindow)
+QTEST_MAIN(tst_placementwindow)
 #include "tst_placementwindow.moc"

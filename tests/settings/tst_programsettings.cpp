@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestProgramSettings : public QObject
+class tst_programsettings : public QObject
 {
     Q_OBJECT
 
@@ -38,19 +38,19 @@ private:
     std::unique_ptr<QTemporaryDir> m_configHome;
 };
 
-void TestProgramSettings::initTestCase()
+void tst_programsettings::initTestCase()
 {
     m_configHome = std::make_unique<QTemporaryDir>();
     QVERIFY(m_configHome->isValid());
     qputenv("XDG_CONFIG_HOME", m_configHome->path().toLocal8Bit());
 }
 
-void TestProgramSettings::init()
+void tst_programsettings::init()
 {
     QDir(oq::profileFolder()).removeRecursively();
 }
 
-void TestProgramSettings::writeProfile(const QByteArray &data)
+void tst_programsettings::writeProfile(const QByteArray &data)
 {
     QVERIFY(QDir().mkpath(oq::profileFolder()));
     QFile file(profilePath());
@@ -58,13 +58,13 @@ void TestProgramSettings::writeProfile(const QByteArray &data)
     QCOMPARE(file.write(data), data.size());
 }
 
-QByteArray TestProgramSettings::readProfile() const
+QByteArray tst_programsettings::readProfile() const
 {
     QFile file(profilePath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void TestProgramSettings::read_data()
+void tst_programsettings::read_data()
 {
     QTest::addColumn<QByteArray>("content"); // null: no profile file at all
     QTest::addColumn<QString>("quoteFileName");
@@ -89,7 +89,7 @@ void TestProgramSettings::read_data()
                                            << 8 << 0;
 }
 
-void TestProgramSettings::read()
+void tst_programsettings::read()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, quoteFileName);
@@ -106,7 +106,7 @@ void TestProgramSettings::read()
     QCOMPARE(settings.ExitCountdown, exitCountdown);
 }
 
-void TestProgramSettings::write_firstRun_storesDefaults()
+void tst_programsettings::write_firstRun_storesDefaults()
 {
     TIniFile settingsFile(QLatin1String(oq::SettingsFileName));
     const oq::ProgramSettings settings = oq::readProgramSettings(settingsFile);
@@ -114,7 +114,7 @@ void TestProgramSettings::write_firstRun_storesDefaults()
     QCOMPARE(readProfile(), QByteArray("[quotefile]\nfilename=Quote.txt\nFontSize=8\n"));
 }
 
-void TestProgramSettings::write_keepsOtherSectionsAndInstallDir()
+void tst_programsettings::write_keepsOtherSectionsAndInstallDir()
 {
     // The placement store wrote its section first; a hand-set InstallDir and the countdown stay as they are.
     const QByteArray before("[Position]\r\nFormVersion=0\r\n\r\n[quotefile]\r\nInstallDir = /data/fav \r\n"
@@ -131,7 +131,7 @@ void TestProgramSettings::write_keepsOtherSectionsAndInstallDir()
     QCOMPARE(settings.ExitCountdown, 20);
 }
 
-void TestProgramSettings::write_filenameFails_fontSizeNotTried()
+void tst_programsettings::write_filenameFails_fontSizeNotTried()
 {
     // A file name with a line break cannot be stored; the close then fails before "FontSize" is written.
     writeProfile("[quotefile]\nfilename=a.txt\nFontSize=9\n");
@@ -147,7 +147,7 @@ void TestProgramSettings::write_filenameFails_fontSizeNotTried()
     QCOMPARE(readProfile(), QByteArray("[quotefile]\nfilename=a.txt\nFontSize=9\n"));
 }
 
-void TestProgramSettings::storableFileName_isWhatTheSettingsKeep_data()
+void tst_programsettings::storableFileName_isWhatTheSettingsKeep_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("storable");
@@ -159,7 +159,7 @@ void TestProgramSettings::storableFileName_isWhatTheSettingsKeep_data()
     QTest::newRow("trailing line feed") << "/home/u/name.txt\n" << false;
 }
 
-void TestProgramSettings::storableFileName_isWhatTheSettingsKeep()
+void tst_programsettings::storableFileName_isWhatTheSettingsKeep()
 {
     // The check says exactly what the close can store: a storable name reads back as it is, any other fails.
     QFETCH(QString, name);
@@ -179,7 +179,7 @@ void TestProgramSettings::storableFileName_isWhatTheSettingsKeep()
         QVERIFY(!oq::unstorableFileNameMessage(name).contains(QLatin1Char('\n')));
 }
 
-void TestProgramSettings::closeWrite_writesOnlyWhatChanged_data()
+void tst_programsettings::closeWrite_writesOnlyWhatChanged_data()
 {
     // The file as the close finds it (another copy may have written it since this run read it), what this run
     // read at its start, what it holds at its close, and the file afterwards.
@@ -209,7 +209,7 @@ void TestProgramSettings::closeWrite_writesOnlyWhatChanged_data()
         << QByteArray("[quotefile]\nFontSize=10\nfilename=Quote.txt\n");
 }
 
-void TestProgramSettings::closeWrite_writesOnlyWhatChanged()
+void tst_programsettings::closeWrite_writesOnlyWhatChanged()
 {
     QFETCH(QByteArray, before);
     QFETCH(QString, readName);
@@ -230,7 +230,7 @@ void TestProgramSettings::closeWrite_writesOnlyWhatChanged()
     QCOMPARE(stored.FontSize, size);
 }
 
-void TestProgramSettings::closeFailures_data()
+void tst_programsettings::closeFailures_data()
 {
     // Each event: F a failed write at close, S a successful one. Expected: after each F, whether the program may
     // close anyway.
@@ -243,7 +243,7 @@ void TestProgramSettings::closeFailures_data()
     QTest::newRow("keepsClosingAfterTwo") << "FFF" << "nyy";
 }
 
-void TestProgramSettings::closeFailures()
+void tst_programsettings::closeFailures()
 {
     QFETCH(QString, events);
     QFETCH(QString, mayClose);
@@ -259,5 +259,5 @@ void TestProgramSettings::closeFailures()
     QCOMPARE(answers, mayClose);
 }
 
-QTEST_GUILESS_MAIN(TestProgramSettings)
+QTEST_GUILESS_MAIN(tst_programsettings)
 #include "tst_programsettings.moc"

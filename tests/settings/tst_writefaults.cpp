@@ -59,7 +59,7 @@ template <typename Write> QString failureOf(Write write)
 
 } // namespace
 
-class tst_WriteFaults : public QObject
+class tst_writefaults : public QObject
 {
     Q_OBJECT
 
@@ -288,5 +288,5 @@ private:
     QStringList m_readOnly;
 };
 
-QTEST_GUILESS_MAIN(tst_WriteFaults)
+QTEST_GUILESS_MAIN(tst_writefaults)
 #include "tst_writefaults.moc"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "controls/repeattimer.h"
+#include "core/repeattimer.h"
 
 #include <QTimer>
 

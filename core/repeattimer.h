@@ -7,10 +7,13 @@
 
 class QTimer;
 
-// The clock behind a control's auto-repeat. Controls talk to this interface so
-// that tests can drive the repeats with a simulated clock instead of sleeping.
-// Semantics follow a system timer: start() restarts the countdown, and a new
-// interval given while running restarts the countdown with that interval.
+// The clock behind work that waits for time to pass: a control's auto-repeat,
+// the quiet time after a file changes, the latest moment for work put off until
+// a window shows. Users talk to this interface so that tests can move time with
+// a simulated clock instead of sleeping.
+// Semantics follow a system timer: it repeats until stopped, start() restarts
+// the countdown, and a new interval given while running restarts the countdown
+// with that interval.
 class RepeatTimer : public QObject
 {
     Q_OBJECT
@@ -44,7 +47,7 @@ private:
     QTimer *m_timer;
 };
 
-// Makes the timer of a control, parented to it. Controls make their timer on
-// first need; a test hands in a factory that returns a simulated clock.
+// Makes the timer of its user, parented to it. Users make their timer on first
+// need; a test hands in a factory that returns a simulated clock.
 using RepeatTimerFactory = std::function<RepeatTimer *(QObject *parent)>;
 RepeatTimer *makeDefaultRepeatTimer(QObject *parent);
