@@ -5,6 +5,7 @@
 #include "controls/rxspinbutton.h"
 
 #include <QAccessibleWidget>
+#include <QToolTip>
 
 namespace {
 
@@ -72,4 +73,30 @@ void installToolBarAccessibility()
         return;
     installed = true;
     QAccessible::installFactory(factory);
+}
+
+void TControlHint::setHint(const QString &hint)
+{
+    m_control->setToolTip(hint);
+    // Screen readers get the hint as the name, a two-line hint as one line.
+    if (m_control->accessibleName().isEmpty() || m_control->accessibleName() == m_nameFromHint) {
+        m_nameFromHint = QString(hint).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified();
+        m_control->setAccessibleName(m_nameFromHint);
+    }
+}
+
+void TControlHint::setShown(bool show)
+{
+    m_shown = show;
+    if (!show && m_control->underMouse())
+        QToolTip::hideText();
+}
+
+bool TControlHint::swallowToolTip(QEvent *event) const
+{
+    if (event->type() != QEvent::ToolTip || m_shown)
+        return false;
+    QToolTip::hideText();
+    event->accept();
+    return true;
 }

@@ -9,7 +9,6 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 
 #include <cmath>
 
@@ -65,19 +64,12 @@ void TRxSpeedButton::setGrayedInactive(bool grayed)
 
 void TRxSpeedButton::setHint(const QString &hint)
 {
-    setToolTip(hint);
-    // Screen readers get the hint as the name, a two-line hint as one line.
-    if (accessibleName().isEmpty() || accessibleName() == m_nameFromHint) {
-        m_nameFromHint = QString(hint).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified();
-        setAccessibleName(m_nameFromHint);
-    }
+    m_hint.setHint(hint);
 }
 
 void TRxSpeedButton::setShowHint(bool show)
 {
-    m_showHint = show;
-    if (!show && underMouse())
-        QToolTip::hideText();
+    m_hint.setShown(show);
 }
 
 void TRxSpeedButton::setDown(bool down)
@@ -136,11 +128,8 @@ bool TRxSpeedButton::event(QEvent *event)
     // it as a deactivation of their window).
     if (event->type() == QEvent::WindowDeactivate)
         m_capture = false;
-    if (event->type() == QEvent::ToolTip && !m_showHint) {
-        QToolTip::hideText();
-        event->accept();
+    if (m_hint.swallowToolTip(event))
         return true;
-    }
     return QWidget::event(event);
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "controls/rxaccessible.h"
 #include "core/repeattimer.h"
 #include "controls/rxbuttonglyph.h"
 
@@ -38,7 +39,7 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString &hint);
     // The button's own show-hint flag: when off it shows no tool tip.
-    bool showHint() const { return m_showHint; }
+    bool showHint() const { return m_hint.shown(); }
     void setShowHint(bool show);
 
     // Group members stay down; only their drawn look is supported.
@@ -109,13 +110,12 @@ private:
     bool m_capture = false;
     bool m_flat = false;
     bool m_grayedInactive = true;
-    bool m_showHint = true;
+    TControlHint m_hint{this};
     bool m_down = false;
     int m_groupIndex = 0;
     bool m_allowTimer = false;
     int m_initPause = 500;
     int m_repeatInterval = 100;
-    QString m_nameFromHint; // the accessible name setHint() gave, replaced by the next hint
     RepeatTimerFactory m_timerFactory;
     RepeatTimer *m_repeatTimer = nullptr;
 };

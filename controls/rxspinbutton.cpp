@@ -8,7 +8,6 @@
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 
 #include <cmath>
 
@@ -121,18 +120,12 @@ void TRxSpinButton::glyphChanged()
 
 void TRxSpinButton::setHint(const QString &hint)
 {
-    setToolTip(hint);
-    if (accessibleName().isEmpty() || accessibleName() == m_nameFromHint) {
-        m_nameFromHint = QString(hint).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified();
-        setAccessibleName(m_nameFromHint);
-    }
+    m_hint.setHint(hint);
 }
 
 void TRxSpinButton::setShowHint(bool show)
 {
-    m_showHint = show;
-    if (!show && underMouse())
-        QToolTip::hideText();
+    m_hint.setShown(show);
 }
 
 TSpinHalf TRxSpinButton::halfAt(int x, int y) const
@@ -153,11 +146,8 @@ bool TRxSpinButton::event(QEvent *event)
     // it as a deactivation of their window).
     if (event->type() == QEvent::WindowDeactivate)
         loseCapture();
-    if (event->type() == QEvent::ToolTip && !m_showHint) {
-        QToolTip::hideText();
-        event->accept();
+    if (m_hint.swallowToolTip(event))
         return true;
-    }
     return QWidget::event(event);
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "controls/rxaccessible.h"
 #include "core/repeattimer.h"
 
 #include <QImage>
@@ -40,7 +41,7 @@ public:
     QString hint() const { return toolTip(); }
     void setHint(const QString &hint);
     // The control's own show-hint flag: when off it shows no tool tip.
-    bool showHint() const { return m_showHint; }
+    bool showHint() const { return m_hint.shown(); }
     void setShowHint(bool show);
 
     void setRepeatTimerFactory(RepeatTimerFactory factory) { m_timerFactory = std::move(factory); }
@@ -96,8 +97,7 @@ private:
     QRgb m_downTransparent = 0;
     QPointer<QWidget> m_focusControl;
     QPointer<QWidget> m_watchedWindow;
-    bool m_showHint = true;
-    QString m_nameFromHint;
+    TControlHint m_hint{this};
 
     TSpinHalf m_pressedHalf = shNone;
     TSpinHalf m_startHalf = shNone;

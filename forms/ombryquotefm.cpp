@@ -4,12 +4,15 @@
 #include "controls/rxspeedbutton.h"
 #include "controls/rxspinbutton.h"
 #include "core/exception.h"
+#include "forms/addquote.h"
 #include "forms/errordisplay.h"
 #include "forms/filedrop.h"
 #include "forms/helpviewer.h"
 #include "forms/programstyle.h"
 #include "forms/quote21.h"
+#include "forms/quotesr.h"
 #include "forms/screenfit.h"
+#include "forms/shortcutrouter.h"
 #include "forms/toolbarlabels.h"
 #include "quotes/panetext.h"
 #include "quotes/quotefilewatcher.h"
@@ -18,26 +21,19 @@
 #include "settings/placementwindow.h"
 #include "settings/screensaverexport.h"
 
-#include "forms/addquote.h"
-#include "forms/quotesr.h"
-
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QScopeGuard>
-#include <QTextBlock>
 #include <QTextCursor>
-#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -46,9 +42,6 @@ namespace {
 // The window's designed outer size and place.
 constexpr QSize DesignedSize(477, 260);
 constexpr QPoint DesignedPosition(462, 235);
-// Font sizes the pane accepts; anything else leaves the pane as it is.
-constexpr int MinPointSize = 1;
-constexpr int MaxPointSize = 999;
 
 QPointer<TQuoteForm> &theQuoteForm()
 {
@@ -77,116 +70,12 @@ TQuoteForm *QuoteForm()
     return theQuoteForm();
 }
 
-// --- TQuotePane -------------------------------------------------------------
-
-TQuotePane::TQuotePane(QWidget *parent) : QPlainTextEdit(parent)
-{
-    setReadOnly(true);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    // Keyboard users can still move the caret and select in the read-only pane.
-    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
-    pal.setColor(QPalette::Text, pal.color(QPalette::ButtonText));
-    setPalette(pal);
-}
-
-QStringList TQuotePane::displayLines() const
-{
-    QStringList lines;
-    QAbstractTextDocumentLayout *layout = document()->documentLayout();
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        // Asking for the block's rectangle lays it out if it is not yet.
-        layout->blockBoundingRect(block);
-        const QTextLayout *tl = block.layout();
-        const QString text = block.text();
-        if (!tl || tl->lineCount() == 0) {
-            lines << text;
-            continue;
-        }
-        for (int i = 0; i < tl->lineCount(); ++i) {
-            const QTextLine line = tl->lineAt(i);
-            lines << text.mid(line.textStart(), line.textLength());
-        }
-    }
-    // An empty pane holds no line at all.
-    if (lines.size() == 1 && lines.first().isEmpty())
-        lines.clear();
-    return lines;
-}
-
-int TQuotePane::pointSize() const
-{
-    return font().pointSize();
-}
-
-void TQuotePane::setPointSize(int points)
-{
-    if (points < MinPointSize || points > MaxPointSize || points == pointSize())
-        return;
-    QFont f = font();
-    f.setPointSize(points);
-    setFont(f);
-}
-
-// --- TQuoteList -------------------------------------------------------------
-
-TQuoteList::TQuoteList(QWidget *parent) : QComboBox(parent), m_titles(new oq::TitleListModel(this))
-{
-    setEditable(false);
-    setInsertPolicy(QComboBox::NoInsert);
-    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    setMinimumContentsLength(1);
-    setMaxVisibleItems(16);
-    // It drops down below the box with its row limit (see TProgramStyle).
-    setModel(m_titles);
-    // Filling an empty list selects its first title; the list selects nothing
-    // until the user picks a title.
-    connect(m_titles, &oq::TitleListModel::filled, this, [this] { setCurrentIndex(-1); });
-}
-
-void TQuoteList::showPopup()
-{
-    m_titles->waitForSort();
-    Q_EMIT droppedDown();
-    QComboBox::showPopup();
-}
-
-void TQuoteList::keyPressEvent(QKeyEvent *event)
-{
-    // Alt with a letter is a menu's access key, never the start of a title.
-    if ((event->modifiers() & Qt::AltModifier) && !event->text().isEmpty()) {
-        event->ignore();
-        return;
-    }
-    QComboBox::keyPressEvent(event);
-}
-
-bool TQuoteList::event(QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::ShortcutOverride:
-    case QEvent::Wheel:
-    case QEvent::MouseButtonPress:
-    case QEvent::InputMethod:
-        m_titles->waitForSort();
-        break;
-    default:
-        break;
-    }
-    return QComboBox::event(event);
-}
-
 // --- TQuoteForm -------------------------------------------------------------
 
 TQuoteForm::TQuoteForm(QWidget *parent)
     : QMainWindow(parent), QuoteLines(Index.QuoteLines), QuoteStarts(Index.QuoteStarts),
       QuoteTitles(Index.QuoteTitles), QuoteCount(Index.QuoteCount), History(Shown.History),
-      HistoryTop(Shown.HistoryTop)
+      HistoryTop(Shown.HistoryTop), m_outerSize(DesignedSize)
 {
     TProgramStyle::install();
     theQuoteForm() = this;
@@ -194,6 +83,7 @@ TQuoteForm::TQuoteForm(QWidget *parent)
     setWindowTitle(QStringLiteral("Ombry Quote"));
     setAttribute(Qt::WA_QuitOnClose, false);
     createControls();
+    m_shortcuts = new TShortcutRouter(this);
     createMenus();
     resize(DesignedSize);
     move(DesignedPosition);
@@ -206,7 +96,6 @@ TQuoteForm::TQuoteForm(QWidget *parent)
     FormStorage1 = new TFormStorage(PlacementWindow.get());
     FormStorage1->IniFileName = QStringLiteral("OmbryQuote");
     FormStorage1->IniSection = QStringLiteral("FormStorage");
-    qApp->installEventFilter(this);
     m_fileWatcher = new oq::QuoteFileWatcher(this);
     connect(m_fileWatcher, &oq::QuoteFileWatcher::changed, this, &TQuoteForm::ReloadFile);
     m_fileDrop = new TFileDrop(this, [this](const QString &file) { OpenFile(file); });
@@ -217,7 +106,6 @@ TQuoteForm::~TQuoteForm()
 {
     // The title list reads the index, which goes before the list does.
     QuoteList->titles()->clear();
-    qApp->removeEventFilter(this);
     if (theQuoteForm() == this)
         theQuoteForm() = nullptr;
 }
@@ -227,6 +115,11 @@ void TQuoteForm::setWindows(TAboutBox *aboutBox, TSearchQuotes *searchQuotes, TA
     m_aboutBox = aboutBox;
     m_searchQuotes = searchQuotes;
     m_addQuoteFm = addQuoteFm;
+    // The search window, like the pane and the title list, takes the pop-up
+    // menu's keys; it and the About box pass the others on to the main menu.
+    m_shortcuts->addPopupFocus(searchQuotes);
+    m_shortcuts->addKeyPassingWindow(aboutBox);
+    m_shortcuts->addKeyPassingWindow(searchQuotes);
 }
 
 void TQuoteForm::createControls()
@@ -245,43 +138,12 @@ void TQuoteForm::createControls()
     Panel1->installEventFilter(this);
     Buttons = createToolBarButtons(Panel1);
 
-    CurrentQuote = new QLabel(QStringLiteral("0000"), Panel1);
-    CurrentQuote->setObjectName(QStringLiteral("CurrentQuote"));
-    CurrentQuote->setGeometry(102, 8, 25, 13);
-    CurrentQuote->setAlignment(Qt::AlignCenter);
-    // The label is 13 pixels high: its font is sized to fit it.
-    m_numberFont = CurrentQuote->font();
-    m_numberFont.setPixelSize(11);
-    CurrentQuote->setFont(m_numberFont);
-    CurrentQuote->setToolTip(QStringLiteral("Quote Number"));
-    CurrentQuote->setAccessibleName(QStringLiteral("Quote Number"));
-
-    Countdown = new QLabel(Panel1);
-    Countdown->setObjectName(QStringLiteral("Countdown"));
-    QFont countdownFont = Countdown->font();
-    countdownFont.setPointSize(12);
-    countdownFont.setBold(true);
-    Countdown->setFont(countdownFont);
-    // The panel has the button background, which would make a label paint
-    // with the button text colour: the number is drawn in its own red.
-    QPalette red = Countdown->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    Countdown->setPalette(red);
-    Countdown->setForegroundRole(QPalette::WindowText);
-    Countdown->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
-    Countdown->setToolTip(QStringLiteral("Exit Countdown \nClick to Cancel"));
-    Countdown->setAccessibleName(QStringLiteral("Exit Countdown"));
-    Countdown->setCursor(Qt::PointingHandCursor);
+    const oq::ToolBarLabelWidgets labels = oq::createToolBarLabels(Panel1);
+    CurrentQuote = labels.number;
+    m_numberFont = labels.numberFont;
+    Countdown = labels.countdown;
     Countdown->installEventFilter(this);
-
-    TotalQuotes = new QLabel(QStringLiteral("Total Quotes"), Panel1);
-    TotalQuotes->setObjectName(QStringLiteral("TotalQuotes"));
-    TotalQuotes->setAlignment(Qt::AlignVCenter | Qt::AlignRight);
-    // Neither label ever covers a button: both lie under the buttons, and
-    // the total, which answers nothing, lets every click through.
-    TotalQuotes->setAttribute(Qt::WA_TransparentForMouseEvents);
-    TotalQuotes->lower();
-    Countdown->lower();
+    TotalQuotes = labels.total;
 
     Display = new TQuotePane(central);
     Display->setObjectName(QStringLiteral("Display"));
@@ -318,22 +180,19 @@ void TQuoteForm::createControls()
     setTabOrder(QuoteList, Display);
     QuoteList->setFocus();
 
-    connect(Buttons.NewFile, &TRxSpeedButton::clicked, this, [this] { NewFileClick(Buttons.NewFile); });
-    connect(Buttons.NewQuote, &TRxSpeedButton::clicked, this, [this] { NewQuoteClick(Buttons.NewQuote); });
-    connect(Buttons.Back, &TRxSpeedButton::clicked, this, [this] { BackClick(Buttons.Back); });
-    connect(Buttons.PrevQuote, &TRxSpeedButton::clicked, this, [this] { PrevQuoteClick(Buttons.PrevQuote); });
-    connect(Buttons.NextQuote, &TRxSpeedButton::clicked, this, [this] { NextQuoteClick(Buttons.NextQuote); });
-    connect(Buttons.CopyToClipboard, &TRxSpeedButton::clicked, this,
-            [this] { CopyToClipboardClick(Buttons.CopyToClipboard); });
-    connect(Buttons.FindQuote, &TRxSpeedButton::clicked, this, [this] { FindQuoteClick(Buttons.FindQuote); });
-    connect(Buttons.SetMarquee, &TRxSpeedButton::clicked, this, [this] { SetMarqueeClick(Buttons.SetMarquee); });
-    connect(Buttons.AddQuote, &TRxSpeedButton::clicked, this, [this] { AddQuoteClick(Buttons.AddQuote); });
+    const std::pair<TRxSpeedButton *, void (TQuoteForm::*)(QObject *)> clicks[] = {
+        {Buttons.NewFile, &TQuoteForm::NewFileClick}, {Buttons.NewQuote, &TQuoteForm::NewQuoteClick},
+        {Buttons.Back, &TQuoteForm::BackClick}, {Buttons.PrevQuote, &TQuoteForm::PrevQuoteClick},
+        {Buttons.NextQuote, &TQuoteForm::NextQuoteClick}, {Buttons.CopyToClipboard, &TQuoteForm::CopyToClipboardClick},
+        {Buttons.FindQuote, &TQuoteForm::FindQuoteClick}, {Buttons.SetMarquee, &TQuoteForm::SetMarqueeClick},
+        {Buttons.AddQuote, &TQuoteForm::AddQuoteClick}, {Buttons.QuitButton, &TQuoteForm::QuitClick},
+        {Buttons.About, &TQuoteForm::AboutClick}};
+    for (const auto &[button, handler] : clicks)
+        connect(button, &TRxSpeedButton::clicked, this, [this, b = button, h = handler] { (this->*h)(b); });
     connect(Buttons.SpinFontSize, &TRxSpinButton::topClick, this,
             [this] { SpinFontSizeTopClick(Buttons.SpinFontSize); });
     connect(Buttons.SpinFontSize, &TRxSpinButton::bottomClick, this,
             [this] { SpinFontSizeBottomClick(Buttons.SpinFontSize); });
-    connect(Buttons.QuitButton, &TRxSpeedButton::clicked, this, [this] { QuitClick(Buttons.QuitButton); });
-    connect(Buttons.About, &TRxSpeedButton::clicked, this, [this] { AboutClick(Buttons.About); });
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
@@ -344,11 +203,11 @@ void TQuoteForm::createControls()
 void TQuoteForm::createMenus()
 {
     // A menu entry shows its key; the keys themselves are routed by
-    // routeShortcut, so that each key has one owner at a time.
-    auto entry = [this](QMenu *menu, const QString &name, const QString &caption, QKeyCombination key,
+    // m_shortcuts, so that each key has one owner at a time.
+    auto entry = [this](QMenu *menu, const char *name, const char *caption, QKeyCombination key,
                         void (TQuoteForm::*handler)(QObject *)) {
-        QAction *action = menu->addAction(caption);
-        action->setObjectName(name);
+        QAction *action = menu->addAction(QString::fromUtf8(caption));
+        action->setObjectName(QString::fromUtf8(name));
         if (key.toCombined())
             action->setShortcut(QKeySequence(key));
         // Active only while its own menu has the focus, so it never competes
@@ -357,23 +216,20 @@ void TQuoteForm::createMenus()
         connect(action, &QAction::triggered, this, [this, handler, action] { (this->*handler)(action); });
         return action;
     };
-    const QKeyCombination none;
 
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
-    entry(file, QStringLiteral("Open1"), QStringLiteral("Open"), ctrl(Qt::Key_O), &TQuoteForm::NewFileClick);
+    entry(file, "Open1", "Open", ctrl(Qt::Key_O), &TQuoteForm::NewFileClick);
     // Ctrl+Q quits as in every desktop program; Ctrl+X, the pop-up menu's key, too.
-    entry(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), ctrl(Qt::Key_Q), &TQuoteForm::QuitClick);
+    entry(file, "Exit1", "E&xit", ctrl(Qt::Key_Q), &TQuoteForm::QuitClick);
 
     QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("Edit1"));
-    entry(edit, QStringLiteral("Copy1"), QStringLiteral("Copy "), ctrl(Qt::Key_C), &TQuoteForm::CopyToClipboardClick);
-    entry(edit, QStringLiteral("SetMarqueText1"), QStringLiteral("Set Marque Text"), ctrl(Qt::Key_M),
-          &TQuoteForm::SetMarqueeClick);
-    entry(edit, QStringLiteral("Addcurrenttofavourites1"), QStringLiteral("Add current to favourites"),
-          ctrl(Qt::Key_A), &TQuoteForm::AddQuoteClick);
+    entry(edit, "Copy1", "Copy ", ctrl(Qt::Key_C), &TQuoteForm::CopyToClipboardClick);
+    entry(edit, "SetMarqueText1", "Set Marque Text", ctrl(Qt::Key_M), &TQuoteForm::SetMarqueeClick);
+    entry(edit, "Addcurrenttofavourites1", "Add current to favourites", ctrl(Qt::Key_A), &TQuoteForm::AddQuoteClick);
 
     QAction *search = bar->addAction(QStringLiteral("&Search"));
     search->setObjectName(QStringLiteral("Search1"));
@@ -381,63 +237,36 @@ void TQuoteForm::createMenus()
 
     View1 = bar->addMenu(QStringLiteral("&View"));
     View1->setObjectName(QStringLiteral("View1"));
-    entry(View1, QStringLiteral("Back1"), QStringLiteral("Back"), ctrl(Qt::Key_L), &TQuoteForm::BackClick);
-    entry(View1, QStringLiteral("Previous1"), QStringLiteral("Previous"), ctrl(Qt::Key_P), &TQuoteForm::PrevQuoteClick);
-    entry(View1, QStringLiteral("Next1"), QStringLiteral("Next"), ctrl(Qt::Key_N), &TQuoteForm::NextQuoteClick);
-    entry(View1, QStringLiteral("IncreaseFontSize1"), QStringLiteral("Increase Font Size"), ctrl(Qt::Key_I),
-          &TQuoteForm::SpinFontSizeTopClick);
-    entry(View1, QStringLiteral("DecreaseFontSize1"), QStringLiteral("Decrease Font Size"), ctrl(Qt::Key_D),
-          &TQuoteForm::SpinFontSizeBottomClick);
-    entry(View1, QStringLiteral("RandomQuote1"), QStringLiteral("Random Quote"), ctrl(Qt::Key_R),
-          &TQuoteForm::NewQuoteClick);
+    QAction *back = entry(View1, "Back1", "Back", ctrl(Qt::Key_L), &TQuoteForm::BackClick);
+    entry(View1, "Previous1", "Previous", ctrl(Qt::Key_P), &TQuoteForm::PrevQuoteClick);
+    entry(View1, "Next1", "Next", ctrl(Qt::Key_N), &TQuoteForm::NextQuoteClick);
+    entry(View1, "IncreaseFontSize1", "Increase Font Size", ctrl(Qt::Key_I), &TQuoteForm::SpinFontSizeTopClick);
+    entry(View1, "DecreaseFontSize1", "Decrease Font Size", ctrl(Qt::Key_D), &TQuoteForm::SpinFontSizeBottomClick);
+    entry(View1, "RandomQuote1", "Random Quote", ctrl(Qt::Key_R), &TQuoteForm::NewQuoteClick);
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
-    entry(help, QStringLiteral("Help2"), QStringLiteral("Help"), QKeyCombination(Qt::Key_F1), &TQuoteForm::Help2Click);
-    entry(help, QStringLiteral("About1"), QStringLiteral("About"), none, &TQuoteForm::AboutClick);
+    entry(help, "Help2", "Help", QKeyCombination(Qt::Key_F1), &TQuoteForm::Help2Click);
+    entry(help, "About1", "About", QKeyCombination(), &TQuoteForm::AboutClick);
 
     PopupMenu = new QMenu(this);
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    entry(PopupMenu, QStringLiteral("CopyQuoteToClipboard1"), QStringLiteral("&Copy To Clipboard"), ctrl(Qt::Key_C),
-          &TQuoteForm::CopyToClipboardClick);
-    entry(PopupMenu, QStringLiteral("AddQuoteToFavQuoteFile1"), QStringLiteral("&Add To FavQuote File"),
-          ctrl(Qt::Key_A), &TQuoteForm::AddQuoteClick);
-    entry(PopupMenu, QStringLiteral("NextQuote1"), QStringLiteral("&Next Quote"), ctrl(Qt::Key_N),
-          &TQuoteForm::NextQuoteClick);
-    entry(PopupMenu, QStringLiteral("PreviousQuote1"), QStringLiteral("&Previous Quote"), ctrl(Qt::Key_P),
-          &TQuoteForm::PrevQuoteClick);
-    entry(PopupMenu, QStringLiteral("LastDisplayedQuote1"), QStringLiteral("&Last Displayed Quote"), ctrl(Qt::Key_L),
-          &TQuoteForm::BackClick);
-    entry(PopupMenu, QStringLiteral("Find1"), QStringLiteral("&Find"), ctrl(Qt::Key_F), &TQuoteForm::FindQuoteClick);
-    entry(PopupMenu, QStringLiteral("NewRandomQuote1"), QStringLiteral("New &Random Quote"), ctrl(Qt::Key_R),
-          &TQuoteForm::NewQuoteClick);
-    entry(PopupMenu, QStringLiteral("Exit"), QStringLiteral("Exit"), ctrl(Qt::Key_X), &TQuoteForm::QuitClick);
+    entry(PopupMenu, "CopyQuoteToClipboard1", "&Copy To Clipboard", ctrl(Qt::Key_C), &TQuoteForm::CopyToClipboardClick);
+    entry(PopupMenu, "AddQuoteToFavQuoteFile1", "&Add To FavQuote File", ctrl(Qt::Key_A), &TQuoteForm::AddQuoteClick);
+    entry(PopupMenu, "NextQuote1", "&Next Quote", ctrl(Qt::Key_N), &TQuoteForm::NextQuoteClick);
+    entry(PopupMenu, "PreviousQuote1", "&Previous Quote", ctrl(Qt::Key_P), &TQuoteForm::PrevQuoteClick);
+    entry(PopupMenu, "LastDisplayedQuote1", "&Last Displayed Quote", ctrl(Qt::Key_L), &TQuoteForm::BackClick);
+    entry(PopupMenu, "Find1", "&Find", ctrl(Qt::Key_F), &TQuoteForm::FindQuoteClick);
+    entry(PopupMenu, "NewRandomQuote1", "New &Random Quote", ctrl(Qt::Key_R), &TQuoteForm::NewQuoteClick);
+    entry(PopupMenu, "Exit", "Exit", ctrl(Qt::Key_X), &TQuoteForm::QuitClick);
     connect(PopupMenu, &QMenu::aboutToShow, this, [this] { CountdownClick(PopupMenu); });
 
-    // The keys, in the order each menu lists them.
-    m_popupShortcuts = {
-        {ctrl(Qt::Key_C), [this] { CopyToClipboardClick(); }}, {ctrl(Qt::Key_A), [this] { AddQuoteClick(); }},
-        {ctrl(Qt::Key_N), [this] { NextQuoteClick(); }},       {ctrl(Qt::Key_P), [this] { PrevQuoteClick(); }},
-        {ctrl(Qt::Key_L), [this] { BackClick(); }},            {ctrl(Qt::Key_F), [this] { FindQuoteClick(); }},
-        {ctrl(Qt::Key_R), [this] { NewQuoteClick(); }},        {ctrl(Qt::Key_X), [this] { QuitClick(); }},
-    };
-    m_mainShortcuts = {
-        {ctrl(Qt::Key_O), [this] { NewFileClick(); }},
-        {ctrl(Qt::Key_C), [this] { CopyToClipboardClick(); }},
-        {ctrl(Qt::Key_M), [this] { SetMarqueeClick(); }},
-        {ctrl(Qt::Key_A), [this] { AddQuoteClick(); }},
-        {ctrl(Qt::Key_F), [this] { FindQuoteClick(); }},
-        // The View menu's own key goes back, like its Back entry.
-        {ctrl(Qt::Key_B), [this] { BackClick(); }},
-        {ctrl(Qt::Key_L), [this] { BackClick(); }},
-        {ctrl(Qt::Key_P), [this] { PrevQuoteClick(); }},
-        {ctrl(Qt::Key_N), [this] { NextQuoteClick(); }},
-        {ctrl(Qt::Key_I), [this] { SpinFontSizeTopClick(); }},
-        {ctrl(Qt::Key_D), [this] { SpinFontSizeBottomClick(); }},
-        {ctrl(Qt::Key_R), [this] { NewQuoteClick(); }},
-        {QKeyCombination(Qt::Key_F1), [this] { Help2Click(); }},
-        {ctrl(Qt::Key_Q), [this] { QuitClick(); }},
-    };
+    // The pane and the title list take the pop-up menu's keys; opening it
+    // cancels the countdown first. The View menu's own key goes back, like its Back entry.
+    m_shortcuts->addPopupFocus(Display);
+    m_shortcuts->addPopupFocus(QuoteList);
+    m_shortcuts->setPopupMenu(PopupMenu, [this] { CountdownClick(PopupMenu); });
+    m_shortcuts->setMainKeys({{ctrl(Qt::Key_B), back}, {ctrl(Qt::Key_F), search}});
 }
 
 void TQuoteForm::showPopupMenu(QWidget *from, const QPoint &pos)
@@ -492,11 +321,8 @@ void TQuoteForm::LoadFile()
     QuoteList->titles()->setTitles(QuoteTitles);
     TotalQuotes->setText(oq::totalQuotesText(QuoteCount));
     layoutPanel1();
-    if (m_keepOnLoad && *m_keepOnLoad >= 0 && *m_keepOnLoad < QuoteCount) {
-        // The quote stays on display, with no second history entry.
-        if (HistoryTop > 0 && History[size_t(HistoryTop)] == *m_keepOnLoad)
-            --HistoryTop;
-        CurrentIndex = *m_keepOnLoad;
+    if (const auto kept = m_keepOnLoad ? Shown.keepOnReload(*m_keepOnLoad, QuoteCount) : std::nullopt) {
+        CurrentIndex = *kept;
         NewQuoteProc();
     } else {
         RandomQuote();
@@ -536,7 +362,7 @@ void TQuoteForm::NewQuoteProc()
     QuoteList->setCurrentIndex(-1);
     const QString number = QString::number(CurrentIndex + 1);
     // Five-digit numbers take a smaller font rather than lose digits.
-    CurrentQuote->setFont(oq::fittingFont(m_numberFont, number, CurrentQuote->width(), MinNumberPixelSize));
+    CurrentQuote->setFont(oq::fittingFont(m_numberFont, number, CurrentQuote->width(), oq::MinNumberPixelSize));
     CurrentQuote->setText(number);
     Display->clear();
     Display->setPointSize(FontSize);
@@ -554,24 +380,16 @@ void TQuoteForm::RandomQuote()
     NewQuoteProc();
 }
 
-void TQuoteForm::switchOffHint(QWidget *control)
-{
-    if (auto *button = qobject_cast<TRxSpeedButton *>(control))
-        button->setShowHint(false);
-    else if (auto *spin = qobject_cast<TRxSpinButton *>(control))
-        spin->setShowHint(false);
-}
-
 void TQuoteForm::NewQuoteClick(QObject *)
 {
-    switchOffHint(Buttons.NewQuote);
+    Buttons.NewQuote->setShowHint(false);
     CancelCount();
     RandomQuote();
 }
 
 void TQuoteForm::PrevQuoteClick(QObject *)
 {
-    switchOffHint(Buttons.PrevQuote);
+    Buttons.PrevQuote->setShowHint(false);
     CancelCount();
     if (oq::canStepPrevious(CurrentIndex)) {
         --CurrentIndex;
@@ -581,7 +399,7 @@ void TQuoteForm::PrevQuoteClick(QObject *)
 
 void TQuoteForm::NextQuoteClick(QObject *)
 {
-    switchOffHint(Buttons.NextQuote);
+    Buttons.NextQuote->setShowHint(false);
     CancelCount();
     if (oq::canStepNext(CurrentIndex, QuoteCount)) {
         ++CurrentIndex;
@@ -615,15 +433,8 @@ void TQuoteForm::NewFileClick(QObject *)
     CancelCount();
     const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Open"), InstallDir,
                                                         QStringLiteral("Text Files (*.txt);;All Files (*)"));
-    if (chosen.isEmpty())
-        return;
-    if (!oq::isStorableQuoteFileName(chosen)) {
-        // Never opened, so the close can always store what is open.
-        oq::showError(oq::unstorableFileNameMessage(chosen), this);
-        return;
-    }
-    QuoteFileName = QFileInfo(chosen).absoluteFilePath();
-    LoadFile();
+    if (!chosen.isEmpty())
+        OpenFile(chosen);
 }
 
 void TQuoteForm::CopyToClipboardClick(QObject *)
@@ -655,7 +466,7 @@ void TQuoteForm::AddQuoteClick(QObject *)
 
 void TQuoteForm::SpinFontSizeTopClick(QObject *)
 {
-    switchOffHint(Buttons.SpinFontSize);
+    Buttons.SpinFontSize->setShowHint(false);
     CancelCount();
     Display->setPointSize(Display->pointSize() + 2);
     FontSize = Display->pointSize();
@@ -663,7 +474,7 @@ void TQuoteForm::SpinFontSizeTopClick(QObject *)
 
 void TQuoteForm::SpinFontSizeBottomClick(QObject *)
 {
-    switchOffHint(Buttons.SpinFontSize);
+    Buttons.SpinFontSize->setShowHint(false);
     CancelCount();
     if (Display->pointSize() > 2) {
         Display->setPointSize(Display->pointSize() - 2);
@@ -748,49 +559,20 @@ void TQuoteForm::layoutPanel1()
     // own, and fitting the total into it would try one font size after another.
     if (!isVisible())
         return;
-    // The labels lie under the buttons (see createControls), so a button
-    // keeps its clicks even where a label reaches under it.
-    const bool counting = !Countdown->isHidden() && !Countdown->text().isEmpty();
-    const int countdownWidth = counting ? Countdown->sizeHint().width() : 0;
-    const oq::ToolBarLabels labels = oq::layOutToolBarLabels(Panel1->font(), TotalQuotes->text(), countdownWidth,
-        Panel1->width(), Panel1->height(), Buttons.About->geometry().right() + 1);
-    if (TotalQuotes->font() != labels.totalFont)
-        TotalQuotes->setFont(labels.totalFont);
-    TotalQuotes->setGeometry(labels.total);
-    TotalQuotes->setVisible(labels.totalShown);
-    Countdown->setGeometry(labels.countdown);
-    // The window cannot be made so narrow that the countdown hides under the
-    // buttons; once it is cancelled, the window may narrow again.
-    Panel1->setMinimumWidth(labels.minBarWidth);
+    oq::placeToolBarLabels(Panel1, TotalQuotes, Countdown, Buttons.About->geometry().right() + 1);
 }
 
 void TQuoteForm::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     FormResize(this);
-    fitDesignedOuterSize();
+    m_outerSize.fit(this);
 }
 
 void TQuoteForm::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
-    fitDesignedOuterSize();
-}
-
-void TQuoteForm::fitDesignedOuterSize()
-{
-    constexpr int FitPeriodMs = 3000;
-    if (!m_fitFrameUntil.isValid())
-        return;
-    if (m_fitFrameUntil.elapsed() > FitPeriodMs || size() != DesignedSize || isMaximized() || isMinimized()) {
-        m_fitFrameUntil.invalidate();
-        return;
-    }
-    const QSize frame = frameGeometry().size() - size();
-    if (frame.width() <= 0 && frame.height() <= 0)
-        return;
-    m_fitFrameUntil.invalidate();
-    resize(DesignedSize - frame);
+    m_outerSize.fit(this);
 }
 
 void TQuoteForm::showEvent(QShowEvent *event)
@@ -800,11 +582,7 @@ void TQuoteForm::showEvent(QShowEvent *event)
     if (!m_firstShow)
         return;
     m_firstShow = false;
-    // The designed size is the outer size: once the window manager has
-    // framed the window, the inner size gives way to the frame (only in the
-    // first moments, never against the user's own resizing).
-    m_fitFrameUntil.start();
-    fitDesignedOuterSize();
+    m_outerSize.start(this);
     // The focus starts in the title list, and shows there as it would after
     // a Tab: a keyboard user sees where the keys go.
     setAttribute(Qt::WA_KeyboardFocusChange);
@@ -844,85 +622,14 @@ void TQuoteForm::closeEvent(QCloseEvent *event)
 
 // --- keys -------------------------------------------------------------------
 
-bool TQuoteForm::popupMenuHasFocus(QWidget *focus) const
-{
-    if (!focus)
-        return false;
-    if (focus == Display || focus == QuoteList || QuoteList->isAncestorOf(focus))
-        return true;
-    const QWidget *search = m_searchQuotes;
-    return search && (focus == search || search->isAncestorOf(focus));
-}
-
-bool TQuoteForm::runShortcut(const QList<TShortcutEntry> &table, QKeyCombination key)
-{
-    for (const TShortcutEntry &entry : table) {
-        if (entry.key == key) {
-            entry.run();
-            return true;
-        }
-    }
-    return false;
-}
-
 bool TQuoteForm::routeShortcut(QWidget *target, QKeyEvent *event)
 {
-    // While a modal dialog or a menu is open, neither menu's keys work.
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || !target)
-        return false;
-    Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    const QKeyCombination key(mods, Qt::Key(event->key()));
-    if (popupMenuHasFocus(target)) {
-        for (const TShortcutEntry &entry : std::as_const(m_popupShortcuts)) {
-            if (entry.key == key) {
-                // Opening the pop-up menu cancels the countdown first.
-                CountdownClick(PopupMenu);
-                entry.run();
-                return true;
-            }
-        }
-    }
-    const QWidget *window = target->window();
-    // F10 opens the menu bar at its first menu and entry, as on the desktop.
-    if (window == this && key == QKeyCombination(Qt::Key_F10) && isEnabled()) {
-        QAction *first = menuBar()->actions().constFirst();
-        menuBar()->setActiveAction(first);
-        first->menu()->setActiveAction(first->menu()->actions().constFirst());
-        return true;
-    }
-    // Besides this window, only the About box and the search window pass
-    // keys on to the main menu; the help window keeps its own keys.
-    bool passesKeys = window == this || window == m_aboutBox;
-    passesKeys = passesKeys || window == m_searchQuotes;
-    if (!passesKeys || (window != this && !isEnabled()))
-        return false;
-    return runShortcut(m_mainShortcuts, key);
+    return m_shortcuts->route(target, event);
 }
 
 bool TQuoteForm::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
-        // One Escape closes a menu of the bar and gives the keys back, as on
-        // the desktop; the bar would keep them, with nothing to show for it.
-        if (watched->parent() == menuBar() && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-            QTimer::singleShot(0, menuBar(), [bar = menuBar()] {
-                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-                if (bar->hasFocus() && !QApplication::activePopupWidget())
-                    QCoreApplication::sendEvent(bar, &escape);
-            });
-        }
-        // Seen once, at the widget that has the focus (or the window when
-        // nothing has it), before that widget acts on the key.
-        if (watched->isWidgetType()) {
-            QWidget *focus = QApplication::focusWidget();
-            auto *w = static_cast<QWidget *>(watched);
-            if ((focus && w == focus) || (!focus && w->isWindow())) {
-                if (routeShortcut(w, static_cast<QKeyEvent *>(event)))
-                    return true;
-            }
-        }
-        break;
     case QEvent::Resize:
     case QEvent::FontChange:
         if (watched == Panel1)

@@ -2,17 +2,15 @@
 #pragma once
 
 #include "controls/toolbarbuttons.h"
+#include "forms/quotelist.h"
+#include "forms/quotepane.h"
+#include "forms/screenfit.h"
 #include "quotes/quotehistory.h"
 #include "quotes/quoteindex.h"
-#include "quotes/titlelistmodel.h"
 #include "settings/programsettings.h"
 
-#include <QComboBox>
-#include <QElapsedTimer>
 #include <QMainWindow>
-#include <QPlainTextEdit>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -29,53 +27,10 @@ class TAboutBox;
 class TSearchQuotes;
 class TAddQuoteFm;
 class TFileDrop;
+class TShortcutRouter;
 namespace oq {
 class QuoteFileWatcher;
 }
-
-// The quote pane: read-only, word-wrapped, no scroll bars. It reports the
-// lines as it lays them out, each wrapped piece a line of its own.
-class TQuotePane : public QPlainTextEdit
-{
-    Q_OBJECT
-
-public:
-    explicit TQuotePane(QWidget *parent = nullptr);
-    QStringList displayLines() const;
-    int pointSize() const;
-    // Sizes the pane cannot use (not positive, or absurdly large) are ignored.
-    void setPointSize(int points);
-};
-
-// The title drop-down: only offers choices; tells when it drops down. Its
-// titles may still be being sorted when the window shows: whatever the user
-// does with it first waits for them.
-class TQuoteList : public QComboBox
-{
-    Q_OBJECT
-
-public:
-    explicit TQuoteList(QWidget *parent = nullptr);
-    void showPopup() override;
-    oq::TitleListModel *titles() const { return m_titles; }
-
-Q_SIGNALS:
-    void droppedDown();
-
-protected:
-    bool event(QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    oq::TitleListModel *m_titles;
-};
-
-// A key and the handler it runs, as a menu lists them.
-struct TShortcutEntry
-{
-    QKeyCombination key;
-    std::function<void()> run;
-};
 
 // The main window: the quote pane, the tool bar, the title list, the menus,
 // and the quote index and history that every other window works on.
@@ -185,14 +140,9 @@ private:
     void createControls();
     void createMenus();
     void layoutPanel1();
-    void fitDesignedOuterSize();
-    void switchOffHint(QWidget *control);
-    bool popupMenuHasFocus(QWidget *focus) const;
-    bool runShortcut(const QList<TShortcutEntry> &table, QKeyCombination key);
     void showPopupMenu(QWidget *from, const QPoint &pos);
 
-    QList<TShortcutEntry> m_mainShortcuts;
-    QList<TShortcutEntry> m_popupShortcuts;
+    TShortcutRouter *m_shortcuts = nullptr;
     oq::CloseFailureCounter m_closeFailures;
     // The settings as this run read or last wrote them: the close writes only what changed.
     oq::ProgramSettings m_storedSettings;
@@ -200,11 +150,10 @@ private:
     QString m_unreadStartupFile;
     qint32 m_pendingCountdown = 0;
     bool m_firstShow = true;
-    QElapsedTimer m_fitFrameUntil;
+    oq::DesignedOuterSize m_outerSize;
     QStringList m_shownLines;
     // The quote number's own font; larger numbers are drawn smaller.
     QFont m_numberFont;
-    static constexpr int MinNumberPixelSize = 7;
     TAboutBox *m_aboutBox = nullptr;
     TSearchQuotes *m_searchQuotes = nullptr;
     TAddQuoteFm *m_addQuoteFm = nullptr;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "programstyle.h"
 
-#include "forms/ombryquotefm.h"
+#include "forms/quotelist.h"
 
 #include <QApplication>
 #include <QIconEngine>

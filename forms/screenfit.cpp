@@ -61,4 +61,27 @@ void fitWindowToScreen(QWidget *window, const QWidget *reference)
         window->move(fitted.topLeft());
 }
 
+void DesignedOuterSize::start(QWidget *window)
+{
+    m_until.start();
+    fit(window);
+}
+
+void DesignedOuterSize::fit(QWidget *window)
+{
+    constexpr int FitPeriodMs = 3000;
+    if (!m_until.isValid())
+        return;
+    if (m_until.elapsed() > FitPeriodMs || window->size() != m_designed || window->isMaximized()
+        || window->isMinimized()) {
+        m_until.invalidate();
+        return;
+    }
+    const QSize frame = window->frameGeometry().size() - window->size();
+    if (frame.width() <= 0 && frame.height() <= 0)
+        return;
+    m_until.invalidate();
+    window->resize(m_designed - frame);
+}
+
 } // namespace oq

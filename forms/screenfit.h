@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMargins>
 #include <QRect>
 #include <QSize>
@@ -20,5 +21,22 @@ QRect fitRectInto(const QRect &outer, const QRect &area, const QSize &minimum = 
 // A window that has not been framed yet is taken to get a frame like
 // `reference`'s (the main window's).
 void fitWindowToScreen(QWidget *window, const QWidget *reference = nullptr);
+
+// The designed size of a window is its outer size: once the window manager
+// has framed it, the inner size gives way to the frame. Only in the first
+// moments after the first show, never against the user's own resizing.
+class DesignedOuterSize
+{
+public:
+    explicit DesignedOuterSize(QSize designed) : m_designed(designed) {}
+    // At the first show.
+    void start(QWidget *window);
+    // At each resize and move of the window.
+    void fit(QWidget *window);
+
+private:
+    QSize m_designed;
+    QElapsedTimer m_until;
+};
 
 } // namespace oq

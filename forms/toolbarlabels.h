@@ -5,6 +5,9 @@
 #include <QRect>
 #include <QString>
 
+class QLabel;
+class QWidget;
+
 namespace oq {
 
 // Where the main window's total and countdown labels go in its tool bar.
@@ -39,5 +42,25 @@ QFont fittingFont(const QFont &base, const QString &text, int width, int minPixe
 // controls: the bar must be at least minBarWidth wide.
 ToolBarLabels layOutToolBarLabels(const QFont &desktopFont, const QString &totalText, int countdownWidth, int barWidth,
     int barHeight, int controlsEnd);
+
+// The tool bar's labels: the quote number, the exit countdown and the total.
+struct ToolBarLabelWidgets
+{
+    QLabel *number = nullptr;
+    // The number's own font; larger numbers are drawn smaller.
+    QFont numberFont;
+    QLabel *countdown = nullptr;
+    QLabel *total = nullptr;
+};
+
+// The smallest pixel size the quote number shrinks to.
+inline constexpr int MinNumberPixelSize = 7;
+
+// Makes the labels as children of the tool bar, under its controls.
+ToolBarLabelWidgets createToolBarLabels(QWidget *bar);
+
+// Places the total and the countdown (when it shows) in the tool bar as
+// layOutToolBarLabels says, right of the controls that end before controlsEnd.
+void placeToolBarLabels(QWidget *bar, QLabel *total, QLabel *countdown, int controlsEnd);
 
 } // namespace oq

@@ -26,6 +26,15 @@ std::optional<qint32> QuoteHistory::back()
     return index;
 }
 
+std::optional<qint32> QuoteHistory::keepOnReload(qint32 index, qint32 quoteCount)
+{
+    if (index < 0 || index >= quoteCount)
+        return std::nullopt;
+    if (HistoryTop > 0 && History[size_t(HistoryTop)] == index)
+        --HistoryTop;
+    return index;
+}
+
 void RandomSource::seedFromSystem()
 {
     state = QRandomGenerator::system()->generate();

@@ -24,6 +24,10 @@ public:
     // One step back: the quote to show now (it is pushed again when shown),
     // or nothing when only one entry is left.
     std::optional<qint32> back();
+    // The quote on display kept through a reload of its file, which now holds
+    // quoteCount quotes: `index` while that number still exists, its top entry
+    // taken off so that showing it again records it once; else nothing.
+    std::optional<qint32> keepOnReload(qint32 index, qint32 quoteCount);
 };
 
 // The process's random source: a linear congruential generator whose draws

@@ -51,6 +51,33 @@ private Q_SLOTS:
         QCOMPARE(h.back(), std::optional<qint32>(MaxQuotes));
     }
 
+    // A reload keeps the quote on display (history 4, 7; 7 on top) while its number exists.
+    void keepOnReload_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<int>("topAfter");
+        QTest::newRow("still there") << 7 << 10 << true << 1;
+        QTest::newRow("now the last quote") << 7 << 8 << true << 1;
+        QTest::newRow("file shrank below it") << 7 << 7 << false << 2;
+        QTest::newRow("file emptied") << 7 << 0 << false << 2;
+        QTest::newRow("not the top entry") << 4 << 10 << true << 2;
+        QTest::newRow("no quote shown") << -1 << 10 << false << 2;
+    }
+    void keepOnReload()
+    {
+        QFETCH(int, index);
+        QFETCH(int, count);
+        QFETCH(bool, kept);
+        QFETCH(int, topAfter);
+        QuoteHistory h;
+        h.push(4);
+        h.push(7);
+        QCOMPARE(h.keepOnReload(index, count), kept ? std::optional<qint32>(index) : std::nullopt);
+        QCOMPARE(h.HistoryTop, topAfter);
+    }
+
     // Seeds taken in the same moment differ: copies started together draw apart.
     void seeds_takenTogether_differ()
     {
